@@ -1,0 +1,73 @@
+# The two set-up commands of the README:
+#   make run    installs what is missing, builds, runs the program's main job
+#   make test   installs what is missing, builds, runs every test through CTest
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+BUILD_TYPE ?= RelWithDebInfo
+FUZZ_SECONDS ?= 180
+export LANG := C.UTF-8
+
+CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+JOBS := $(shell nproc)
+
+.PHONY: deps build run test test-asan bench fuzz fuzz-run format clean
+
+deps:
+	@bash scripts/install-deps
+
+$(BUILD_DIR)/build.ninja: | deps
+	$(CMAKE_CONFIGURE) -B $(BUILD_DIR)
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Until the windowed program exists, the main job is a tour of the sample
+# catalogue with the command-line tool.
+run: build
+	@echo "== volcatra-cli info examples/sample.fsr"
+	@$(BUILD_DIR)/src/cli/volcatra-cli info examples/sample.fsr
+	@echo "== volcatra-cli dump examples/sample.fsr"
+	@$(BUILD_DIR)/src/cli/volcatra-cli dump examples/sample.fsr
+	@echo "== volcatra-cli export examples/sample.fsr $(BUILD_DIR)/sample-copy.fsr"
+	@$(BUILD_DIR)/src/cli/volcatra-cli export examples/sample.fsr $(BUILD_DIR)/sample-copy.fsr
+	@cmp examples/sample.fsr $(BUILD_DIR)/sample-copy.fsr && echo "identical copy written"
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The model and command-line tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test-asan: deps
+	@test -f $(ASAN_DIR)/build.ninja || $(CMAKE_CONFIGURE) -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DVOLCATRA_SANITIZE=ON -DVOLCATRA_BUILD_BENCH=OFF -DVOLCATRA_BUILD_GUI=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target model_tests cli_tests
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -L 'model|cli'
+
+bench: deps
+	@test -f $(BUILD_DIR)-release/build.ninja || $(CMAKE_CONFIGURE) -B $(BUILD_DIR)-release -DCMAKE_BUILD_TYPE=Release \
+	  -DVOLCATRA_BUILD_TESTS=OFF
+	cmake --build $(BUILD_DIR)-release -j $(JOBS) --target catalogue_bench
+	$(BUILD_DIR)-release/bench/catalogue_bench
+
+# libFuzzer targets (clang). `make fuzz-run` fuzzes the catalogue reader for
+# FUZZ_SECONDS seconds, starting from the sample catalogues.
+fuzz:
+	@bash scripts/install-deps --fuzz
+	@test -f $(FUZZ_DIR)/build.ninja || CC=clang CXX=clang++ $(CMAKE_CONFIGURE) -B $(FUZZ_DIR) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLCATRA_BUILD_FUZZ=ON -DVOLCATRA_BUILD_TESTS=OFF \
+	  -DVOLCATRA_BUILD_BENCH=OFF -DVOLCATRA_BUILD_GUI=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target catalogue_reader_fuzz
+
+fuzz-run: fuzz
+	mkdir -p $(FUZZ_DIR)/corpus
+	cp examples/sample.fsr $(FUZZ_DIR)/corpus/
+	$(FUZZ_DIR)/fuzz/catalogue_reader_fuzz $(FUZZ_DIR)/corpus fuzz/seeds -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=8192 -rss_limit_mb=2048 -print_final_stats=1
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BUILD_DIR)-release

@@ -1,0 +1,14 @@
+// volcatra-cli: the scripting front end over the catalogue core.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommands.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = volcatra::RunCli(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}

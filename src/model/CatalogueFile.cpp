@@ -1,0 +1,213 @@
+#include "model/CatalogueFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "model/CatalogueStream.h"
+#include "model/ExtensionBlocks.h"
+#include "platform/FileNameCodec.h"
+
+namespace volcatra {
+
+namespace {
+
+constexpr size_t kHeaderTextSize = 32;
+constexpr size_t kHeaderPrefixSize = 27;  // "File Struct Record Version "
+
+[[noreturn]] void ThrowFileError(int err, const std::string& path) {
+    throw CatalogueError::File(FileErrorCauseFromErrno(err), FileNameToUtf16(path));
+}
+
+void WriteHeader(CCatalogueStream& stream) {
+    char header[kHeaderSize] = {};
+    std::memcpy(header, "File Struct Record Version ", kHeaderPrefixSize);
+    std::snprintf(header + kHeaderPrefixSize, kHeaderTextSize - kHeaderPrefixSize, "%1d.%02d", 1, 0);
+    stream.WriteBytes(header, sizeof(header));
+}
+
+void ReadHeader(CCatalogueStream& stream, HeaderAcceptance acceptance) {
+    if (stream.Remaining() < kHeaderTextSize) throw CatalogueError::Format("no header", true);
+    const uint8_t* text = stream.Need(kHeaderTextSize);
+    if (std::memcmp(text, kHeaderText, kHeaderPrefixSize) != 0) throw CatalogueError::Format("not a catalogue", true);
+    const int version = 100 * (text[27] - '0') + 10 * (text[29] - '0') + (text[30] - '0');
+    const bool accepted = acceptance == HeaderAcceptance::Document ? version / 100 <= 1 : version <= 100;
+    if (!accepted) throw CatalogueError::Format("unsupported version", true);
+    stream.Need(kHeaderSize - kHeaderTextSize);
+}
+
+// Runs a decoder, turning lack of memory into a general failure.
+template <typename F>
+auto Guarded(F&& decode) {
+    try {
+        return decode();
+    } catch (const std::bad_alloc&) {
+        throw CatalogueError::General("out of memory");
+    } catch (const std::length_error&) {
+        throw CatalogueError::General("out of memory");
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots) {
+    return Guarded([&] {
+        CCatalogueStream stream;
+        WriteHeader(stream);
+        stream.WriteCount(roots.size());
+        for (CRootEntry* root : roots) {
+            stream.WriteObjectTag(CRootEntry::s_class);
+            root->Serialize(stream);
+        }
+        for (CRootEntry* root : roots) root->m_icons.Serialize(stream);
+        for (CRootEntry* root : roots) SerializeExtensionList(stream, *root);
+        return stream.TakeOutput();
+    });
+}
+
+std::vector<uint8_t> WriteCatalogue(const RootList& roots) {
+    std::vector<CRootEntry*> plain;
+    plain.reserve(roots.size());
+    for (const auto& root : roots) plain.push_back(root.get());
+    return WriteCatalogue(plain);
+}
+
+RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance) {
+    return Guarded([&] {
+        CCatalogueStream stream(data);
+        ReadHeader(stream, acceptance);
+        const uint32_t count = stream.ReadCount();
+        RootList roots;
+        roots.reserve(stream.SafeReserve(count, 2));
+        for (uint32_t i = 0; i < count; ++i) roots.push_back(stream.ReadObjectAs<CRootEntry>());
+        for (auto& root : roots) root->m_icons.Serialize(stream);
+        for (auto& root : roots) SerializeExtensionList(stream, *root);
+        return roots;
+    });
+}
+
+std::vector<uint8_t> WriteVolumePayload(CRootEntry& root) {
+    return Guarded([&] {
+        CCatalogueStream stream;
+        root.Serialize(stream);
+        root.m_icons.Serialize(stream);
+        SerializeExtensionList(stream, root);
+        return stream.TakeOutput();
+    });
+}
+
+std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data) {
+    return Guarded([&] {
+        CCatalogueStream stream(data);
+        auto root = std::make_unique<CRootEntry>();
+        root->Serialize(stream);
+        root->m_icons.Serialize(stream);
+        SerializeExtensionList(stream, *root);
+        return root;
+    });
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError(errno, path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        ThrowFileError(err, path);
+    }
+    std::vector<uint8_t> data;
+    try {
+        data.reserve(S_ISREG(st.st_mode) ? size_t(st.st_size) : 0);
+        uint8_t buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                const int err = errno;
+                ::close(fd);
+                ThrowFileError(err, path);
+            }
+            if (n == 0) break;
+            data.insert(data.end(), buffer, buffer + n);
+        }
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        throw CatalogueError::General("out of memory");
+    }
+    ::close(fd);
+    return data;
+}
+
+void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data) {
+    // Keep the permissions of a file that is replaced; new files get the
+    // usual mode under the umask.
+    mode_t mode = 0666;
+    struct stat st {};
+    bool existed = false;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) ThrowFileError(EISDIR, path);
+        mode = st.st_mode & 07777;
+        existed = true;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".volcatra-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) ThrowFileError(errno, path);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        ThrowFileError(err, path);
+    };
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        done += size_t(n);
+    }
+    if (existed) {
+        if (::fchmod(fd, mode) != 0) fail(errno);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(fd, mode & ~mask) != 0) fail(errno);
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        ThrowFileError(err, path);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        ThrowFileError(err, path);
+    }
+    // Make the rename itself durable.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance) {
+    const std::vector<uint8_t> data = ReadWholeFile(path);
+    return ReadCatalogue(data, acceptance);
+}
+
+void SaveCatalogueFile(const std::string& path, const std::vector<CRootEntry*>& roots) {
+    const std::vector<uint8_t> data = WriteCatalogue(roots);
+    WriteFileReplacing(path, data);
+}
+
+}  // namespace volcatra

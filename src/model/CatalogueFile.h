@@ -1,0 +1,48 @@
+// Whole catalogue files and one-volume payloads.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/FileEntry.h"
+
+namespace volcatra {
+
+using RootList = std::vector<std::unique_ptr<CRootEntry>>;
+
+// Which header versions a reader accepts.
+enum class HeaderAcceptance {
+    Document,  // versions up to 1.99
+    Search,    // versions up to 1.00
+};
+
+inline constexpr char kHeaderText[] = "File Struct Record Version 1.00";
+inline constexpr size_t kHeaderSize = 64;
+
+// Encodes the roots as a catalogue file. The roots' extension block slots
+// are updated as a save does (blocks 0 and 1 are built, written, released).
+std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots);
+std::vector<uint8_t> WriteCatalogue(const RootList& roots);
+
+// Decodes a catalogue file. Throws CatalogueError (Format or General).
+RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance);
+
+// The volume payload: one root's record without tag, its icon-store block
+// and its extension list, in a stream of its own.
+std::vector<uint8_t> WriteVolumePayload(CRootEntry& root);
+std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data);
+
+// Files on disk. Reading loads the whole file first; writing goes to a
+// temporary file beside the target, flushed to disk and renamed over it, so
+// a failed save leaves an existing file untouched. Both throw CatalogueError
+// with the cause and the path on file failures.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
+
+RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);
+void SaveCatalogueFile(const std::string& path, const std::vector<CRootEntry*>& roots);
+
+}  // namespace volcatra

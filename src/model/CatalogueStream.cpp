@@ -1,0 +1,170 @@
+#include "model/CatalogueStream.h"
+
+#include <bit>
+#include <limits>
+
+#include "model/AnsiCodePage.h"
+
+namespace volcatra {
+
+namespace {
+
+constexpr uint16_t kNewClassTag = 0xFFFF;
+constexpr uint16_t kClassTag = 0x8000;
+constexpr uint16_t kBigObjectTag = 0x7FFF;
+constexpr uint32_t kBigClassTag = 0x80000000;
+constexpr uint32_t kBigTimeMarker = 0x8000000A;
+constexpr size_t kMaxClassNameLength = 63;
+
+static_assert(std::endian::native == std::endian::little, "catalogue texts are copied as little-endian UTF-16");
+
+}  // namespace
+
+CCatalogueStream::CCatalogueStream() : m_storing(true) {}
+
+CCatalogueStream::CCatalogueStream(std::span<const uint8_t> data)
+    : m_storing(false), m_data(data.data()), m_end(data.size()) {}
+
+void CCatalogueStream::WriteText(const std::u16string& text) {
+    const uint64_t length = text.size();
+    WriteU8(0xFF);
+    WriteU16(0xFFFE);
+    if (length < 0xFF) {
+        WriteU8(uint8_t(length));
+    } else {
+        WriteU8(0xFF);
+        if (length < 0xFFFE) {
+            WriteU16(uint16_t(length));
+        } else {
+            WriteU16(0xFFFF);
+            if (length < 0xFFFFFFFF) {
+                WriteU32(uint32_t(length));
+            } else {
+                WriteU32(0xFFFFFFFF);
+                WriteU64(length);
+            }
+        }
+    }
+    WriteBytes(text.data(), text.size() * sizeof(char16_t));
+}
+
+std::u16string CCatalogueStream::ReadText() {
+    bool wide = false;
+    uint64_t length = ReadU8();
+    if (length == 0xFF) {
+        uint16_t w = ReadU16();
+        if (w == 0xFFFE) {
+            wide = true;
+            length = ReadU8();
+            if (length == 0xFF) w = ReadU16();
+        }
+        if (length == 0xFF) {
+            length = w;
+            if (w == 0xFFFF) {
+                length = ReadU32();
+                if (length == 0xFFFFFFFF) {
+                    length = ReadU64();
+                    if (length > 0x7FFFFFFF) throw CatalogueError::General("text length out of range");
+                }
+            }
+        }
+    }
+    if (wide) {
+        const uint8_t* p = Need(length * sizeof(char16_t));
+        std::u16string text(static_cast<size_t>(length), u'\0');
+        std::memcpy(text.data(), p, length * sizeof(char16_t));
+        return text;
+    }
+    const uint8_t* p = Need(length);
+    return AnsiToUtf16(reinterpret_cast<const char*>(p), length);
+}
+
+void CCatalogueStream::WriteCount(uint64_t count) {
+    if (count < 0xFFFF) {
+        WriteU16(uint16_t(count));
+    } else {
+        if (count > 0xFFFFFFFF) throw CatalogueError::General("list too long");
+        WriteU16(0xFFFF);
+        WriteU32(uint32_t(count));
+    }
+}
+
+uint32_t CCatalogueStream::ReadCount() {
+    const uint16_t n = ReadU16();
+    return n == 0xFFFF ? ReadU32() : n;
+}
+
+void CCatalogueStream::WriteTime(int64_t time) {
+    if (time >= std::numeric_limits<int32_t>::min() && time <= std::numeric_limits<int32_t>::max() &&
+        uint32_t(time) != kBigTimeMarker) {
+        WriteU32(uint32_t(time));
+    } else {
+        WriteU32(kBigTimeMarker);
+        WriteU64(uint64_t(time));
+    }
+}
+
+int64_t CCatalogueStream::ReadTime() {
+    const uint32_t v = ReadU32();
+    if (v == kBigTimeMarker) return int64_t(ReadU64());
+    return int32_t(v);
+}
+
+void CCatalogueStream::TakeNumber() {
+    if (m_counter >= kMaxStreamNumbers) throw CatalogueError::Format("too many objects in one stream");
+    ++m_counter;
+}
+
+void CCatalogueStream::WriteObjectTag(const CRuntimeClass& cls) {
+    const auto it = m_classNumbers.find(&cls);
+    if (it == m_classNumbers.end()) {
+        const size_t nameLength = std::strlen(cls.m_className);
+        WriteU16(kNewClassTag);
+        WriteU16(cls.m_schema);
+        WriteU16(uint16_t(nameLength));
+        WriteBytes(cls.m_className, nameLength);
+        const uint32_t number = m_counter;
+        TakeNumber();
+        m_classNumbers.emplace(&cls, number);
+    } else if (it->second < kBigObjectTag) {
+        WriteU16(uint16_t(kClassTag | it->second));
+    } else {
+        WriteU16(kBigObjectTag);
+        WriteU32(kBigClassTag | it->second);
+    }
+    TakeNumber();  // the object's own number
+}
+
+std::unique_ptr<CObjectBase> CCatalogueStream::ReadObject(const CRuntimeClass& expected) {
+    const uint16_t shortTag = ReadU16();
+    const uint32_t tag = shortTag == kBigObjectTag
+                             ? ReadU32()
+                             : (uint32_t(shortTag & kClassTag) << 16) | (shortTag & ~kClassTag & 0xFFFF);
+    if (!(tag & kBigClassTag)) throw CatalogueError::Format("object reference or null tag");
+
+    const CRuntimeClass* cls = nullptr;
+    if (shortTag == kNewClassTag) {
+        const uint16_t schema = ReadU16();
+        const uint16_t nameLength = ReadU16();
+        if (nameLength > kMaxClassNameLength) throw CatalogueError::Format("class name too long");
+        const uint8_t* name = Need(nameLength);
+        cls = CRuntimeClass::FromName(std::string_view(reinterpret_cast<const char*>(name), nameLength));
+        if (!cls) throw CatalogueError::Format("unknown class");
+        if (schema != cls->m_schema) throw CatalogueError::Format("unknown schema");
+        const uint32_t number = m_counter;
+        TakeNumber();
+        m_classesByNumber.emplace(number, cls);
+    } else {
+        const auto it = m_classesByNumber.find(tag & ~kBigClassTag);
+        if (it == m_classesByNumber.end()) throw CatalogueError::Format("undeclared class number");
+        cls = it->second;
+    }
+    if (cls != &expected) throw CatalogueError::Format("object of an unexpected class");
+
+    std::unique_ptr<CObjectBase> object = cls->m_createObject();
+    TakeNumber();
+    object->Serialize(*this);
+    return object;
+}
+
+}  // namespace volcatra

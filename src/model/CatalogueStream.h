@@ -1,0 +1,126 @@
+// The byte stream of catalogue files and volume payloads: little-endian
+// numbers, texts, list counts, times and the tagged object numbering.
+//
+// Every read checks the bytes that remain before it takes or allocates
+// anything, so damaged input ends in a CatalogueError, never in a crash or
+// in an allocation sized by an unchecked count.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/CatalogueError.h"
+#include "model/RuntimeClass.h"
+
+namespace volcatra {
+
+class CCatalogueStream {
+public:
+    // A stream that writes into a growing byte buffer.
+    CCatalogueStream();
+    // A stream that reads the given bytes (which must outlive it).
+    explicit CCatalogueStream(std::span<const uint8_t> data);
+
+    bool IsStoring() const { return m_storing; }
+
+    // Writing.
+    void WriteBytes(const void* data, size_t size) {
+        const size_t at = m_out.size();
+        m_out.resize(at + size);
+        if (size) std::memcpy(m_out.data() + at, data, size);
+    }
+    void WriteU8(uint8_t v) { m_out.push_back(v); }
+    void WriteU16(uint16_t v) {
+        uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+        WriteBytes(b, 2);
+    }
+    void WriteU32(uint32_t v) {
+        uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        WriteBytes(b, 4);
+    }
+    void WriteU64(uint64_t v) {
+        WriteU32(uint32_t(v));
+        WriteU32(uint32_t(v >> 32));
+    }
+    // Always the wide form.
+    void WriteText(const std::u16string& text);
+    void WriteCount(uint64_t count);
+    // 32 bits when the time fits them unambiguously, else 0x8000000A and
+    // the 64-bit time.
+    void WriteTime(int64_t time);
+    // Writes the tag of an object of the given class (declaring the class at
+    // its first use) and gives the object its number.
+    void WriteObjectTag(const CRuntimeClass& cls);
+
+    const std::vector<uint8_t>& Output() const { return m_out; }
+    std::vector<uint8_t> TakeOutput() { return std::move(m_out); }
+
+    // Reading.
+    size_t Remaining() const { return m_end - m_pos; }
+    size_t Position() const { return m_pos; }
+    const uint8_t* Need(size_t size) {
+        if (Remaining() < size) throw CatalogueError::Format("data ends early");
+        const uint8_t* p = m_data + m_pos;
+        m_pos += size;
+        return p;
+    }
+    uint8_t ReadU8() { return *Need(1); }
+    uint16_t ReadU16() {
+        const uint8_t* p = Need(2);
+        return uint16_t(p[0] | p[1] << 8);
+    }
+    uint32_t ReadU32() {
+        const uint8_t* p = Need(4);
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    }
+    uint64_t ReadU64() {
+        const uint64_t lo = ReadU32();
+        return lo | uint64_t(ReadU32()) << 32;
+    }
+    std::vector<uint8_t> ReadBlock(size_t size) {
+        const uint8_t* p = Need(size);
+        return std::vector<uint8_t>(p, p + size);
+    }
+    std::u16string ReadText();
+    uint32_t ReadCount();
+    int64_t ReadTime();
+    // Reads a tagged object that must be of class `expected`, creates it,
+    // numbers it and reads its record.
+    std::unique_ptr<CObjectBase> ReadObject(const CRuntimeClass& expected);
+
+    template <typename T>
+    std::unique_ptr<T> ReadObjectAs() {
+        return std::unique_ptr<T>(static_cast<T*>(ReadObject(T::s_class).release()));
+    }
+
+    // How many list elements may be reserved for a list of `count` items of
+    // at least `minItemSize` bytes each, given the bytes that remain.
+    size_t SafeReserve(uint64_t count, size_t minItemSize) const {
+        const uint64_t cap = Remaining() / (minItemSize ? minItemSize : 1);
+        return static_cast<size_t>(count < cap ? count : cap);
+    }
+
+private:
+    void TakeNumber();
+
+    bool m_storing;
+    std::vector<uint8_t> m_out;
+    const uint8_t* m_data = nullptr;
+    size_t m_pos = 0;
+    size_t m_end = 0;
+
+    // Classes and objects share one numbering starting at 1.
+    uint32_t m_counter = 1;
+    std::unordered_map<const CRuntimeClass*, uint32_t> m_classNumbers;  // writing
+    std::unordered_map<uint32_t, const CRuntimeClass*> m_classesByNumber;  // reading
+};
+
+// Limit of the shared class/object numbering of one stream.
+inline constexpr uint32_t kMaxStreamNumbers = 0x3FFFFFFE;
+
+}  // namespace volcatra

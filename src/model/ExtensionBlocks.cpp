@@ -1,0 +1,177 @@
+#include "model/ExtensionBlocks.h"
+
+#include <cstring>
+
+#include "model/AnsiCodePage.h"
+#include "model/CatalogueStream.h"
+
+namespace volcatra {
+
+namespace {
+
+constexpr uint64_t kSizeMarker = 0xFFFFFF00;
+constexpr uint64_t kUsedBytesLimit = 0xFFFFFFFF0000ull;
+
+struct TextRecord {
+    uint32_t number;
+    const std::u16string* text;
+};
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+}
+
+void Put64(std::vector<uint8_t>& out, uint64_t v) {
+    Put32(out, uint32_t(v));
+    Put32(out, uint32_t(v >> 32));
+}
+
+uint32_t Get32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint64_t Get64(const uint8_t* p) { return Get32(p) | uint64_t(Get32(p + 4)) << 32; }
+
+// Block 0's text: up to its first zero byte or its end.
+std::string_view Block0Text(const std::vector<uint8_t>& block) {
+    const char* p = reinterpret_cast<const char*>(block.data());
+    const void* zero = std::memchr(p, 0, block.size());
+    return std::string_view(p, zero ? static_cast<const char*>(zero) - p : block.size());
+}
+
+}  // namespace
+
+void PrepareExtensionBlocks(CRootEntry& root) {
+    auto& blocks = root.m_extBlocks;
+    if (blocks.size() < 2) blocks.resize(2);
+
+    std::vector<uint64_t> values{root.m_usedBytes};
+    std::vector<TextRecord> records;
+
+    blocks[0].clear();
+    if (!root.m_comment.empty()) {
+        bool replaced = false;
+        const std::string ansi = Utf16ToAnsi(root.m_comment, &replaced);
+        blocks[0].assign(ansi.begin(), ansi.end());
+        blocks[0].push_back(0);
+        if (replaced) records.push_back({0, &root.m_comment});
+    }
+
+    uint32_t number = 0;
+    ForEachEntryInFileOrder(root, [&](const CFileEntry& entry) {
+        ++number;
+        if (entry.m_size >= kSizeMarker) values.push_back(entry.m_size);
+        if (!entry.m_extraText.empty()) records.push_back({number, &entry.m_extraText});
+    });
+
+    // Block 1 also carries used bytes whose low 32 bits the root record can
+    // only hold as the size marker, so that they come back exactly.
+    const bool usedBytesFit = root.m_usedBytes < kUsedBytesLimit && (root.m_usedBytes & 0xFFFFFFFF) < kSizeMarker;
+    if (blocks.size() == 2 && records.empty() && values.size() == 1 && usedBytesFit) {
+        blocks.resize(blocks[0].empty() ? 0 : 1);
+        return;
+    }
+
+    std::vector<uint8_t>& block = blocks[1];
+    block.clear();
+    size_t size = 4 + 8 * values.size();
+    for (const TextRecord& r : records) size += 8 + 2 * r.text->size();
+    block.reserve(size);
+    Put32(block, uint32_t(values.size()));
+    for (uint64_t v : values) Put64(block, v);
+    for (const TextRecord& r : records) {
+        Put32(block, r.number);
+        Put32(block, uint32_t(r.text->size()));
+        const auto* bytes = reinterpret_cast<const uint8_t*>(r.text->data());
+        block.insert(block.end(), bytes, bytes + r.text->size() * 2);
+    }
+}
+
+void SerializeExtensionList(CCatalogueStream& stream, CRootEntry& root) {
+    auto& blocks = root.m_extBlocks;
+    if (stream.IsStoring()) {
+        stream.WriteU32(uint32_t(blocks.size()));
+        for (const auto& block : blocks) {
+            stream.WriteU32(uint32_t(block.size()));
+            stream.WriteBytes(block.data(), block.size());
+        }
+    } else {
+        const uint32_t count = stream.ReadU32();
+        blocks.clear();
+        blocks.reserve(stream.SafeReserve(count, 4));
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint32_t size = stream.ReadU32();
+            blocks.push_back(stream.ReadBlock(size));
+        }
+        ApplyExtensionBlocks(root);
+    }
+    for (size_t i = 0; i < blocks.size() && i < 2; ++i) {
+        blocks[i].clear();
+        blocks[i].shrink_to_fit();
+    }
+}
+
+void ApplyExtensionBlocks(CRootEntry& root) {
+    const auto& blocks = root.m_extBlocks;
+    if (!blocks.empty() && !blocks[0].empty()) {
+        const std::string_view text = Block0Text(blocks[0]);
+        root.m_comment = AnsiToUtf16(text.data(), text.size());
+    }
+    if (blocks.size() < 2 || blocks[1].size() < 12) return;
+
+    const std::vector<uint8_t>& block = blocks[1];
+    const uint8_t* const data = block.data();
+    const size_t end = block.size();
+    const uint32_t count = Get32(data);
+    root.m_usedBytes = Get64(data + 4);
+    root.m_size = root.m_usedBytes;
+
+    // Hand the further values to the entries holding the size marker.
+    const uint64_t wanted = count ? count - 1 : 0;
+    uint64_t handedOut = 0;
+    size_t at = 12;
+    if (wanted) {
+        ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
+            if (handedOut == wanted || at + 8 > end || entry.m_size != kSizeMarker) return;
+            entry.m_size = Get64(data + at);
+            at += 8;
+            ++handedOut;
+        });
+    }
+    if (count == 0 || handedOut != wanted) return;
+
+    // Text records follow the values; a record that runs past the end of
+    // the block ends the reading.
+    struct Record {
+        uint32_t number;
+        std::u16string text;
+    };
+    std::vector<Record> records;
+    while (at + 8 <= end) {
+        const uint32_t number = Get32(data + at);
+        const uint64_t length = Get32(data + at + 4);
+        if (length * 2 > end - at - 8) break;
+        std::u16string text(static_cast<size_t>(length), u'\0');
+        std::memcpy(text.data(), data + at + 8, length * 2);
+        records.push_back({number, std::move(text)});
+        at += 8 + length * 2;
+    }
+    size_t next = 0;
+    if (next < records.size() && records[next].number == 0) {
+        // The full comment counts only while block 0 still says the same.
+        if (!blocks[0].empty() && Utf16ToAnsi(records[next].text) == Block0Text(blocks[0]))
+            root.m_comment = std::move(records[next].text);
+        ++next;
+    }
+    if (next == records.size()) return;
+    uint32_t number = 0;
+    ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
+        ++number;
+        if (next < records.size() && records[next].number == number) {
+            entry.m_extraText = std::move(records[next].text);
+            ++next;
+        }
+    });
+}
+
+}  // namespace volcatra

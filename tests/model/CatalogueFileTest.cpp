@@ -1,0 +1,511 @@
+// Whole catalogue files: the worked example byte for byte, round trips of
+// every special value, header acceptance and the failure kinds.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <filesystem>
+#include <fstream>
+
+#include "SampleCatalogue.h"
+#include "TestBytes.h"
+#include "model/CatalogueError.h"
+#include "model/CatalogueFile.h"
+
+namespace volcatra {
+namespace {
+
+using test::Append;
+using test::Hex;
+
+std::vector<uint8_t> WorkedExampleBytes() {
+    std::vector<uint8_t> b = Hex(
+        "46 69 6C 65 20 53 74 72 75 63 74 20 52 65 63 6F 72 64 20 56 65 72 73 69 6F 6E 20 31 2E 30 30 00");
+    b.resize(64, 0);
+    Append(b, Hex("01 00"
+                  "FF FF 01 00 0A 00 43 52 6F 6F 74 45 6E 74 72 79"
+                  "FF FE FF 00"
+                  "00 00 00 00 00 00 00 00"
+                  "00 20 00 00"
+                  "00 6D 7C 4D"
+                  "FF FE FF 04 44 00 41 00 54 00 41 00"
+                  "CD AB 34 12 05 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00"
+                  "02 00"
+                  "FF FF 01 00 0A 00 43 46 69 6C 65 41 72 72 61 79"
+                  "FF FE FF 01 5C 00"
+                  "02 00"
+                  "FF FF 01 00 0A 00 43 46 69 6C 65 45 6E 74 72 79"
+                  "FF FE FF 04 44 00 4F 00 43 00 53 00"
+                  "10 00 00 00 01 00 00 00 00 00 00 00 00 3B 3D 4B"
+                  "05 80"
+                  "FF FE FF 05 41 00 2E 00 54 00 58 00 54 00"
+                  "20 00 00 00 00 00 00 00 D2 04 00 00 80 DA 2B 4C"
+                  "03 80"
+                  "FF FE FF 06 5C 00 44 00 4F 00 43 00 53 00 5C 00"
+                  "00 00"
+                  "00 00 00 00"
+                  "00 00 00 00"));
+    return b;
+}
+
+RootList RoundTrip(RootList& roots) {
+    const std::vector<uint8_t> bytes = WriteCatalogue(roots);
+    return ReadCatalogue(bytes, HeaderAcceptance::Document);
+}
+
+CatalogueFailure FailureOf(const std::vector<uint8_t>& bytes, HeaderAcceptance acceptance = HeaderAcceptance::Document) {
+    try {
+        ReadCatalogue(bytes, acceptance);
+    } catch (const CatalogueError& e) {
+        return e.Kind();
+    }
+    ADD_FAILURE() << "no failure";
+    return CatalogueFailure::File;
+}
+
+// A root with one top array holding the given entries.
+std::unique_ptr<CRootEntry> RootWith(std::vector<std::unique_ptr<CFileEntry>> entries) {
+    auto root = std::make_unique<CRootEntry>();
+    root->m_volumeName = u"VOL";
+    root->m_folders.push_back(std::make_unique<CFileArray>());
+    root->m_folders[0]->m_path = u"\\";
+    root->m_folders[0]->m_entries = std::move(entries);
+    return root;
+}
+
+std::unique_ptr<CFileEntry> File(std::u16string name, uint64_t size, int64_t time = 0) {
+    auto e = std::make_unique<CFileEntry>();
+    e->m_name = std::move(name);
+    e->m_attributes = FA_ARCHIVE;
+    e->m_size = size;
+    e->m_time = time;
+    return e;
+}
+
+TEST(CatalogueFile, WorkedExampleIsWrittenByteForByte) {
+    RootList roots = MakeWorkedExample();
+    const std::vector<uint8_t> bytes = WriteCatalogue(roots);
+    ASSERT_EQ(bytes.size(), 268u);
+    EXPECT_EQ(bytes, WorkedExampleBytes());
+}
+
+TEST(CatalogueFile, WorkedExampleReadsBackAndRewritesIdentically) {
+    const std::vector<uint8_t> original = WorkedExampleBytes();
+    RootList roots = ReadCatalogue(original, HeaderAcceptance::Document);
+    ASSERT_EQ(roots.size(), 1u);
+    const CRootEntry& root = *roots[0];
+    EXPECT_EQ(root.m_volumeName, u"DATA");
+    EXPECT_EQ(root.m_serialNumber, 0x1234ABCDu);
+    EXPECT_EQ(root.m_driveType, 5u);
+    EXPECT_EQ(root.m_usedBytes, 8192u);
+    EXPECT_EQ(root.m_size, 8192u);
+    EXPECT_EQ(root.m_time, 0x4D7C6D00);
+    EXPECT_EQ(root.m_folderCount, 1u);
+    EXPECT_EQ(root.m_fileCount, 1u);
+    EXPECT_EQ(root.m_childIndex, 0);
+    EXPECT_TRUE(root.m_extBlocks.empty());
+    ASSERT_EQ(root.m_folders.size(), 2u);
+    EXPECT_EQ(root.m_folders[0]->m_path, u"\\");
+    EXPECT_EQ(root.m_folders[1]->m_path, u"\\DOCS\\");
+    EXPECT_TRUE(root.m_folders[1]->m_entries.empty());
+    const auto& top = root.m_folders[0]->m_entries;
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(top[0]->m_name, u"DOCS");
+    EXPECT_EQ(top[0]->m_attributes, FA_DIRECTORY);
+    EXPECT_EQ(top[0]->m_childIndex, 1);
+    EXPECT_EQ(top[0]->m_time, 0x4B3D3B00);
+    EXPECT_EQ(top[1]->m_name, u"A.TXT");
+    EXPECT_EQ(top[1]->m_size, 1234u);
+    EXPECT_EQ(top[1]->m_time, 0x4C2BDA80);
+    EXPECT_EQ(WriteCatalogue(roots), original);
+}
+
+TEST(CatalogueFile, HeaderVersionsAcceptedByDocumentAndSearch) {
+    struct Case {
+        const char* version;
+        bool document;
+        bool search;
+    };
+    for (const Case& c : {Case{"1.00", true, true}, Case{"1.50", true, false}, Case{"1.99", true, false},
+                          Case{"0.90", true, true}, Case{"2.00", false, false}}) {
+        std::vector<uint8_t> bytes = WorkedExampleBytes();
+        std::memcpy(bytes.data() + 27, c.version, 4);
+        for (auto [acceptance, expected] :
+             {std::pair{HeaderAcceptance::Document, c.document}, std::pair{HeaderAcceptance::Search, c.search}}) {
+            bool accepted = true;
+            try {
+                ReadCatalogue(bytes, acceptance);
+            } catch (const CatalogueError& e) {
+                accepted = false;
+                EXPECT_EQ(e.Kind(), CatalogueFailure::Format);
+                EXPECT_TRUE(e.HeaderRejected());
+            }
+            EXPECT_EQ(accepted, expected) << c.version;
+        }
+    }
+}
+
+TEST(CatalogueFile, ForeignHeaderIsFormatError) {
+    // A text listing starts with a byte-order mark, not the header text.
+    std::vector<uint8_t> bytes = WorkedExampleBytes();
+    bytes[0] = 0xFF;
+    bytes[1] = 0xFE;
+    EXPECT_EQ(FailureOf(bytes), CatalogueFailure::Format);
+    EXPECT_EQ(FailureOf({}), CatalogueFailure::Format);
+}
+
+TEST(CatalogueFile, EveryTruncationIsFormatError) {
+    const std::vector<uint8_t> full = WorkedExampleBytes();
+    for (size_t size = 0; size < full.size(); ++size) {
+        const std::vector<uint8_t> cut(full.begin(), full.begin() + long(size));
+        EXPECT_EQ(FailureOf(cut), CatalogueFailure::Format) << "size " << size;
+    }
+}
+
+TEST(CatalogueFile, HugeCountsFailAtOnceWithoutAllocating) {
+    // Root list, folder list and extension block counts that promise far
+    // more than the data holds.
+    std::vector<uint8_t> roots = WorkedExampleBytes();
+    roots.resize(64);
+    Append(roots, Hex("FF FF FF FF FF FF"));
+    EXPECT_EQ(FailureOf(roots), CatalogueFailure::Format);
+
+    std::vector<uint8_t> ext = WorkedExampleBytes();
+    ext.resize(264);
+    Append(ext, Hex("FF FF FF FF FF FF FF FF"));
+    EXPECT_EQ(FailureOf(ext), CatalogueFailure::Format);
+
+    std::vector<uint8_t> icons = WorkedExampleBytes();
+    icons.resize(260);
+    Append(icons, Hex("02 00 00 00 FF FF FF 7F"));
+    EXPECT_EQ(FailureOf(icons), CatalogueFailure::Format);
+}
+
+TEST(CatalogueFile, BadTagsAreFormatErrors) {
+    // Each case replaces the tag of A.TXT (offset 208, 2 bytes) with other bytes.
+    struct Case {
+        const char* what;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {"null tag", "00 00"},
+        {"reference to an object", "06 00"},
+        {"big reference", "FF 7F 06 00 00 00"},
+        {"undeclared class number", "09 80"},
+        {"object number used as class", "06 80"},
+        {"class of another kind here", "03 80"},
+        {"unknown class name", "FF FF 01 00 0A 00 43 46 69 6C 65 45 6E 74 72 5A"},
+        {"wrong schema", "FF FF 02 00 0A 00 43 46 69 6C 65 45 6E 74 72 79"},
+        {"class name of 64 characters", "FF FF 01 00 40 00"},
+    };
+    const std::vector<uint8_t> full = WorkedExampleBytes();
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes(full.begin(), full.begin() + 208);
+        Append(bytes, Hex(c.bytes));
+        if (std::string(c.what) == "class name of 64 characters") bytes.resize(bytes.size() + 64, 'A');
+        bytes.insert(bytes.end(), full.begin() + 210, full.end());
+        EXPECT_EQ(FailureOf(bytes), CatalogueFailure::Format) << c.what;
+    }
+}
+
+TEST(CatalogueFile, BigClassEscapeIsAcceptedForKnownClass) {
+    // 0x7FFF followed by 0x80000005 names class 5 like the short tag 0x8005.
+    const std::vector<uint8_t> full = WorkedExampleBytes();
+    std::vector<uint8_t> bytes(full.begin(), full.begin() + 208);
+    Append(bytes, Hex("FF 7F 05 00 00 80"));
+    bytes.insert(bytes.end(), full.begin() + 210, full.end());
+    RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
+    EXPECT_EQ(roots[0]->m_folders[0]->m_entries[1]->m_name, u"A.TXT");
+}
+
+TEST(CatalogueFile, ClassFirstDeclaredPastTheShortRangeUsesTheEscape) {
+    // 40,000 empty folders come before the first entry, so the entry class
+    // gets a number above 0x7FFE and later entries need the 32-bit tag.
+    auto root = std::make_unique<CRootEntry>();
+    for (int i = 0; i < 40000; ++i) {
+        root->m_folders.push_back(std::make_unique<CFileArray>());
+        root->m_folders.back()->m_path = u"\\E";
+    }
+    for (int i = 0; i < 3; ++i) root->m_folders.back()->m_entries.push_back(File(u"F", uint64_t(i)));
+    RootList roots;
+    roots.push_back(std::move(root));
+    const std::vector<uint8_t> bytes = WriteCatalogue(roots);
+    // Numbers: CRootEntry 1, root 2, CFileArray 3, arrays 4..40003, CFileEntry 40004.
+    const uint32_t classNumber = 40004;
+    const std::vector<uint8_t> escape = {0xFF, 0x7F, uint8_t(classNumber), uint8_t(classNumber >> 8), 0, 0x80};
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), escape.begin(), escape.end()), bytes.end());
+    RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
+    ASSERT_EQ(back[0]->m_folders.size(), 40000u);
+    ASSERT_EQ(back[0]->m_folders.back()->m_entries.size(), 3u);
+    EXPECT_EQ(back[0]->m_folders.back()->m_entries[2]->m_size, 2u);
+    EXPECT_EQ(WriteCatalogue(back), bytes);
+}
+
+TEST(CatalogueFile, LongListsUseTheEscapedCount) {
+    std::vector<std::unique_ptr<CFileEntry>> entries;
+    for (int i = 0; i < 0x10005; ++i) entries.push_back(File(u"x", 1));
+    RootList roots;
+    roots.push_back(RootWith(std::move(entries)));
+    RootList back = RoundTrip(roots);
+    EXPECT_EQ(back[0]->m_folders[0]->m_entries.size(), 0x10005u);
+}
+
+TEST(CatalogueFile, LargeSizesTravelInBlockOne) {
+    struct Case {
+        uint64_t size;
+        bool marker;
+    };
+    const Case cases[] = {{0xFFFFFEFFull, false}, {0xFFFFFF00ull, true}, {0xFFFFFFFFull, true},
+                          {5'000'000'000ull, true}, {UINT64_MAX, true}};
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<CFileEntry>> entries;
+        entries.push_back(File(u"small", 10));
+        entries.push_back(File(u"big", c.size));
+        RootList roots;
+        roots.push_back(RootWith(std::move(entries)));
+        const std::vector<uint8_t> bytes = WriteCatalogue(roots);
+        // With nothing else to carry, block 1 appears only for the marker.
+        EXPECT_EQ(roots[0]->m_extBlocks.size(), c.marker ? 2u : 0u) << c.size;
+        RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
+        EXPECT_EQ(back[0]->m_folders[0]->m_entries[1]->m_size, c.size);
+        EXPECT_EQ(back[0]->m_folders[0]->m_entries[0]->m_size, 10u);
+    }
+}
+
+TEST(CatalogueFile, UsedBytesRoundTrip) {
+    for (uint64_t used : {uint64_t(0), uint64_t(0xFFFFFEFF), uint64_t(0xFFFFFF00), uint64_t(0x1FFFFFFFF),
+                          uint64_t(0xFFFEFFFFFFFFull), uint64_t(0xFFFFFFFF0000ull), uint64_t(UINT64_MAX)}) {
+        RootList roots;
+        roots.push_back(RootWith({}));
+        roots[0]->m_usedBytes = used;
+        RootList back = RoundTrip(roots);
+        EXPECT_EQ(back[0]->m_usedBytes, used) << used;
+        EXPECT_EQ(back[0]->m_size, used) << used;
+    }
+}
+
+TEST(CatalogueFile, TimesOutsideThe32BitRangeSurvive) {
+    const int64_t times[] = {0,
+                             1,
+                             -1,
+                             INT32_MAX,
+                             INT32_MIN,
+                             int64_t(int32_t(0x8000000A)),
+                             int64_t(INT32_MAX) + 1,
+                             int64_t(INT32_MIN) - 1,
+                             int64_t(0x18000000A),
+                             -62135596800,  // year 1
+                             253402300799,  // year 9999
+                             INT64_MIN,
+                             INT64_MAX};
+    std::vector<std::unique_ptr<CFileEntry>> entries;
+    for (int64_t t : times) entries.push_back(File(u"t", 1, t));
+    RootList roots;
+    roots.push_back(RootWith(std::move(entries)));
+    roots[0]->m_time = int64_t(INT32_MAX) + 100;
+    RootList back = RoundTrip(roots);
+    EXPECT_EQ(back[0]->m_time, int64_t(INT32_MAX) + 100);
+    for (size_t i = 0; i < std::size(times); ++i)
+        EXPECT_EQ(back[0]->m_folders[0]->m_entries[i]->m_time, times[i]) << times[i];
+}
+
+TEST(CatalogueFile, CommentsAndBlockCounts) {
+    struct Case {
+        std::u16string comment;
+        size_t blocks;
+    };
+    const Case cases[] = {{u"", 0}, {u"plain", 1}, {u"日本語のコメント①", 1}, {u"emoji 😀 here", 2}};
+    for (const Case& c : cases) {
+        RootList roots;
+        roots.push_back(RootWith({}));
+        roots[0]->m_comment = c.comment;
+        const std::vector<uint8_t> bytes = WriteCatalogue(roots);
+        EXPECT_EQ(roots[0]->m_extBlocks.size(), c.blocks);
+        RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
+        EXPECT_EQ(back[0]->m_comment, c.comment);
+        EXPECT_EQ(back[0]->m_extBlocks.size(), c.blocks);
+        // Blocks 0 and 1 are released once read.
+        for (const auto& block : back[0]->m_extBlocks) EXPECT_TRUE(block.empty());
+    }
+}
+
+TEST(CatalogueFile, ChangedBlockZeroWinsOverTheFullComment) {
+    RootList roots;
+    roots.push_back(RootWith({}));
+    roots[0]->m_comment = u"A😀";  // block 0 holds "A?"
+    std::vector<uint8_t> bytes = WriteCatalogue(roots);
+    const std::vector<uint8_t> block0 = {'A', '?', 0};
+    auto at = std::search(bytes.begin(), bytes.end(), block0.begin(), block0.end());
+    ASSERT_NE(at, bytes.end());
+    at[0] = 'B';  // another writer changed the comment
+    RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
+    EXPECT_EQ(back[0]->m_comment, u"B?");
+}
+
+TEST(CatalogueFile, ExtraTextsReturnToTheirEntries) {
+    auto root = std::make_unique<CRootEntry>();
+    for (int a = 0; a < 2; ++a) {
+        root->m_folders.push_back(std::make_unique<CFileArray>());
+        for (int i = 0; i < 3; ++i) root->m_folders[size_t(a)]->m_entries.push_back(File(u"f", 5'000'000'000ull * (i == 1)));
+    }
+    root->m_folders[0]->m_entries[1]->m_extraText = u"second";
+    root->m_folders[1]->m_entries[2]->m_extraText = u"sixth 😀";
+    root->m_comment = u"x😀";
+    RootList roots;
+    roots.push_back(std::move(root));
+    RootList back = RoundTrip(roots);
+    const auto& f = back[0]->m_folders;
+    EXPECT_EQ(f[0]->m_entries[0]->m_extraText, u"");
+    EXPECT_EQ(f[0]->m_entries[1]->m_extraText, u"second");
+    EXPECT_EQ(f[1]->m_entries[2]->m_extraText, u"sixth 😀");
+    EXPECT_EQ(f[1]->m_entries[1]->m_size, 5'000'000'000ull);
+    EXPECT_EQ(back[0]->m_comment, u"x😀");
+}
+
+TEST(CatalogueFile, BlocksFromTheThirdOnAreKept) {
+    // A file written elsewhere with four extension blocks.
+    std::vector<uint8_t> bytes = WorkedExampleBytes();
+    bytes.resize(264);
+    Append(bytes, Hex("04 00 00 00"
+                      "05 00 00 00 6E 6F 74 65 00"                          // block 0: "note"
+                      "0C 00 00 00 01 00 00 00 00 20 00 00 00 00 00 00"     // block 1: used bytes only
+                      "03 00 00 00 AA BB CC"                                // block 2
+                      "00 00 00 00"));                                      // block 3, empty
+    RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
+    EXPECT_EQ(roots[0]->m_comment, u"note");
+    ASSERT_EQ(roots[0]->m_extBlocks.size(), 4u);
+    EXPECT_EQ(roots[0]->m_extBlocks[2], Hex("AA BB CC"));
+    EXPECT_EQ(WriteCatalogue(roots), bytes);
+}
+
+TEST(CatalogueFile, ExtensionBlockEndingEarlyIsFormatError) {
+    std::vector<uint8_t> bytes = WorkedExampleBytes();
+    bytes.resize(264);
+    Append(bytes, Hex("01 00 00 00 10 00 00 00 41 42"));
+    EXPECT_EQ(FailureOf(bytes), CatalogueFailure::Format);
+}
+
+TEST(CatalogueFile, MalformedBlockOneIsIgnoredSafely) {
+    // Block 1 promises more values than it holds, or text records that run
+    // past its end: the values present are used, nothing else is read.
+    const char* blocks[] = {
+        "FF FF FF FF 00 30 00 00 00 00 00 00",
+        "02 00 00 00 00 30 00 00 00 00 00 00 01 02",
+        "01 00 00 00 00 30 00 00 00 00 00 00 01 00 00 00 FF FF FF 7F 41 00",
+        "00 00 00 00 00 30 00 00 00 00 00 00",
+    };
+    for (const char* block1 : blocks) {
+        std::vector<uint8_t> bytes = WorkedExampleBytes();
+        bytes.resize(264);
+        const std::vector<uint8_t> block = Hex(block1);
+        Append(bytes, Hex("02 00 00 00 00 00 00 00"));
+        const uint32_t size = uint32_t(block.size());
+        Append(bytes, {uint8_t(size), uint8_t(size >> 8), 0, 0});
+        Append(bytes, block);
+        RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
+        EXPECT_EQ(roots[0]->m_usedBytes, 0x3000u) << block1;
+        EXPECT_EQ(roots[0]->m_folders[0]->m_entries[0]->m_extraText, u"");
+    }
+}
+
+TEST(CatalogueFile, WideTextLengthBeyondLimitIsGeneralFailure) {
+    std::vector<uint8_t> bytes = WorkedExampleBytes();
+    bytes.resize(82);
+    Append(bytes, Hex("FF FE FF FF FF FF FF FF FF FF 00 00 00 80 00 00 00 00"));
+    EXPECT_EQ(FailureOf(bytes), CatalogueFailure::General);
+}
+
+TEST(CatalogueFile, VolumePayloadRoundTripAndNumbering) {
+    RootList sample = MakeSampleCatalogue();
+    CRootEntry& root = *sample[0];
+    root.m_icons.m_images.push_back(std::vector<uint8_t>(800, 0x5A));
+    const std::vector<uint8_t> payload = WriteVolumePayload(root);
+    // No tag for the root: the record begins with its name text.
+    EXPECT_EQ(std::vector<uint8_t>(payload.begin(), payload.begin() + 3), Hex("FF FE FF"));
+    // The first array declares its class, numbered 1; the next uses 0x8001.
+    const std::vector<uint8_t> arrayClass = Hex("FF FF 01 00 0A 00 43 46 69 6C 65 41 72 72 61 79");
+    EXPECT_NE(std::search(payload.begin(), payload.end(), arrayClass.begin(), arrayClass.end()), payload.end());
+    std::unique_ptr<CRootEntry> back = ReadVolumePayload(payload);
+    EXPECT_EQ(back->m_name, root.m_name);
+    EXPECT_EQ(back->m_comment, root.m_comment);
+    EXPECT_EQ(back->m_icons.GetCount(), 1u);
+    EXPECT_EQ(back->m_folders.size(), root.m_folders.size());
+    EXPECT_EQ(WriteVolumePayload(*back), payload);
+    // A damaged payload fails as a format error.
+    for (size_t size : {size_t(0), size_t(10), payload.size() - 1}) {
+        try {
+            ReadVolumePayload(std::span(payload.data(), size));
+            ADD_FAILURE() << size;
+        } catch (const CatalogueError& e) {
+            EXPECT_EQ(e.Kind(), CatalogueFailure::Format);
+        }
+    }
+}
+
+class CatalogueFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/volcatra-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::vector<std::string> Listing() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(m_dir)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string m_dir;
+};
+
+TEST_F(CatalogueFileOnDisk, SaveReplacesAtomicallyAndKeepsPermissions) {
+    const std::string path = m_dir + "/cat.fsr";
+    {
+        std::ofstream(path) << "old";
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    RootList roots = MakeWorkedExample();
+    SaveCatalogueFile(path, {roots[0].get()});
+    EXPECT_EQ(ReadWholeFile(path), WorkedExampleBytes());
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});  // no temporary file left
+}
+
+TEST_F(CatalogueFileOnDisk, FailedSaveLeavesTheOldFileAndNoTemporary) {
+    // The target is a folder: the save fails and nothing is left behind.
+    const std::string folder = m_dir + "/cat.fsr";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    RootList roots = MakeWorkedExample();
+    EXPECT_THROW(SaveCatalogueFile(folder, {roots[0].get()}), CatalogueError);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});
+    try {
+        SaveCatalogueFile(m_dir + "/missing/cat.fsr", {roots[0].get()});
+        ADD_FAILURE();
+    } catch (const CatalogueError& e) {
+        EXPECT_EQ(e.Kind(), CatalogueFailure::File);
+        EXPECT_EQ(e.Cause(), FileErrorCause::FileNotFound);
+    }
+}
+
+TEST_F(CatalogueFileOnDisk, MissingFileCarriesCauseAndPath) {
+    const std::string path = m_dir + "/nothing.fsr";
+    try {
+        LoadCatalogueFile(path, HeaderAcceptance::Document);
+        ADD_FAILURE();
+    } catch (const CatalogueError& e) {
+        EXPECT_EQ(e.Kind(), CatalogueFailure::File);
+        EXPECT_EQ(e.Cause(), FileErrorCause::FileNotFound);
+        EXPECT_EQ(FileErrorText(e.Cause(), e.Path()),
+                  std::u16string(path.begin(), path.end()) + u" が見つかりませんでした。");
+    }
+}
+
+}  // namespace
+}  // namespace volcatra
