@@ -5,7 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <stdexcept>
+
+#include "model/CatalogueError.h"
 
 namespace volcatra {
 
@@ -41,13 +42,13 @@ const std::string& CodePage() {
 
 IconvHandle& Decoder() {
     thread_local IconvHandle handle("UTF-16LE", CodePage().c_str());
-    if (!handle.Valid()) throw std::runtime_error("unknown ANSI code page " + CodePage());
+    if (!handle.Valid()) throw CatalogueError::General("unknown ANSI code page");
     return handle;
 }
 
 IconvHandle& Encoder() {
     thread_local IconvHandle handle(CodePage().c_str(), "UTF-16LE");
-    if (!handle.Valid()) throw std::runtime_error("unknown ANSI code page " + CodePage());
+    if (!handle.Valid()) throw CatalogueError::General("unknown ANSI code page");
     return handle;
 }
 

@@ -15,7 +15,8 @@ namespace volcatra {
 std::string AnsiCodePageName();
 
 // Decodes ANSI bytes. A byte that does not form a valid character becomes
-// U+DC80 + byte, so nothing is dropped.
+// the lone surrogate U+DC00 + byte (such bytes are 0x80 or above), so nothing
+// is dropped. Throws CatalogueError (General) for an unknown code page name.
 std::u16string AnsiToUtf16(const char* data, size_t size);
 
 // Encodes UTF-16 to ANSI bytes. A character the code page cannot hold becomes
