@@ -51,7 +51,9 @@ constexpr char kExportHelp[] =
     "  .fsr   a catalogue file\n"
     "An existing OUT is replaced only once the new file is completely written.\n";
 
-std::string Utf8(const std::u16string& text) { return Utf16ToFileName(text); }
+std::string Utf8(const std::u16string& text) {
+    return Utf16ToFileName(text);
+}
 
 std::string LocalTimeText(int64_t time) {
     if (time == 0) return {};
@@ -95,9 +97,9 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (args.size() != 1) return Usage(err, kInfoHelp);
     const RootList roots = LoadCatalogueFile(args[0], HeaderAcceptance::Document);
     for (const auto& root : roots) {
-        out << Utf8(root->GetDisplayName()) << '\t' << Utf8(root->GetSerialText()) << '\t' << root->m_driveType
-            << '\t' << Utf8(root->GetUsedSizeText()) << '\t' << root->m_folderCount << '\t' << root->m_fileCount
-            << '\t' << LocalTimeText(root->m_time) << '\n';
+        out << Utf8(root->GetDisplayName()) << '\t' << Utf8(root->GetSerialText()) << '\t' << root->m_driveType << '\t'
+            << Utf8(root->GetUsedSizeText()) << '\t' << root->m_folderCount << '\t' << root->m_fileCount << '\t'
+            << LocalTimeText(root->m_time) << '\n';
     }
     return CLI_OK;
 }

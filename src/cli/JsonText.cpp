@@ -14,8 +14,8 @@ std::string JsonString(std::u16string_view text) {
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const bool pairStart = c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                               text[i + 1] < 0xE000;
+        const bool pairStart =
+            c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
         if (pairStart) {
             ++i;
             continue;

@@ -60,7 +60,9 @@ bool IsAscii(const char* data, size_t size) {
 
 }  // namespace
 
-std::string AnsiCodePageName() { return CodePage(); }
+std::string AnsiCodePageName() {
+    return CodePage();
+}
 
 std::u16string AnsiToUtf16(const char* data, size_t size) {
     std::u16string out;

@@ -116,7 +116,7 @@ private:
 
     // Classes and objects share one numbering starting at 1.
     uint32_t m_counter = 1;
-    std::unordered_map<const CRuntimeClass*, uint32_t> m_classNumbers;  // writing
+    std::unordered_map<const CRuntimeClass*, uint32_t> m_classNumbers;     // writing
     std::unordered_map<uint32_t, const CRuntimeClass*> m_classesByNumber;  // reading
 };
 

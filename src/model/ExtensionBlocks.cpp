@@ -30,7 +30,9 @@ uint32_t Get32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-uint64_t Get64(const uint8_t* p) { return Get32(p) | uint64_t(Get32(p + 4)) << 32; }
+uint64_t Get64(const uint8_t* p) {
+    return Get32(p) | uint64_t(Get32(p + 4)) << 32;
+}
 
 // Block 0's text: up to its first zero byte or its end.
 std::string_view Block0Text(const std::vector<uint8_t>& block) {

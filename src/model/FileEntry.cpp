@@ -18,9 +18,13 @@ std::unique_ptr<CObjectBase> Create() {
     return std::make_unique<T>();
 }
 
-uint32_t SizeItem(uint64_t size) { return size >= kSizeMarker ? kSizeMarker : uint32_t(size); }
+uint32_t SizeItem(uint64_t size) {
+    return size >= kSizeMarker ? kSizeMarker : uint32_t(size);
+}
 
-std::u16string Ascii(const char* text) { return std::u16string(text, text + std::strlen(text)); }
+std::u16string Ascii(const char* text) {
+    return std::u16string(text, text + std::strlen(text));
+}
 
 }  // namespace
 
@@ -54,7 +58,9 @@ void CFileEntry::SerializeCommon(CCatalogueStream& stream, uint64_t& sizeItem) {
     }
 }
 
-void CFileEntry::Serialize(CCatalogueStream& stream) { SerializeCommon(stream, m_size); }
+void CFileEntry::Serialize(CCatalogueStream& stream) {
+    SerializeCommon(stream, m_size);
+}
 
 std::u16string CFileEntry::GetSizeText(bool sizeInBytes) const {
     if (sizeInBytes) return FormatWithSeparators(int64_t(m_size));
@@ -216,7 +222,8 @@ void WalkTree(const CRootEntry& root,
         visit(entry, array, depth);
         // Contents always stand later in the list than their parent's array;
         // anything else comes from a damaged file and is not followed.
-        if (root.ChildArray(entry) && size_t(entry.m_childIndex) > frame.array && !entered[size_t(entry.m_childIndex)]) {
+        if (root.ChildArray(entry) && size_t(entry.m_childIndex) > frame.array &&
+            !entered[size_t(entry.m_childIndex)]) {
             entered[size_t(entry.m_childIndex)] = true;
             stack.push_back({size_t(entry.m_childIndex), 0});
         }

@@ -18,8 +18,8 @@ inline constexpr uint16_t FA_HIDDEN = 0x0002;
 inline constexpr uint16_t FA_SYSTEM = 0x0004;
 inline constexpr uint16_t FA_DIRECTORY = 0x0010;
 inline constexpr uint16_t FA_ARCHIVE = 0x0020;
-inline constexpr uint16_t FA_ARCHIVE_FOLDER = 0x4000;   // folder member of an archive
-inline constexpr uint16_t FA_ARCHIVE_LISTED = 0x8000;   // archive whose members were recorded
+inline constexpr uint16_t FA_ARCHIVE_FOLDER = 0x4000;  // folder member of an archive
+inline constexpr uint16_t FA_ARCHIVE_LISTED = 0x8000;  // archive whose members were recorded
 
 // Drive type codes.
 inline constexpr uint32_t DRIVE_REMOVABLE = 2;
@@ -39,11 +39,11 @@ public:
     std::u16string m_extraText;  // kept and saved, never shown
     int64_t m_time = 0;          // seconds since 1970 UTC; 0 = unknown
     uint16_t m_attributes = 0;
-    int16_t m_iconNumber = 0;    // 0 = none, k = stored image k - 1
+    int16_t m_iconNumber = 0;  // 0 = none, k = stored image k - 1
     uint64_t m_size = 0;
-    int32_t m_childIndex = 0;    // position in the root's m_folders
-    uint16_t m_imageIndex = 0;   // not saved: picture position in the views
-    uint16_t m_rootStamp = 0;    // not saved: position of the owning root
+    int32_t m_childIndex = 0;   // position in the root's m_folders
+    uint16_t m_imageIndex = 0;  // not saved: picture position in the views
+    uint16_t m_rootStamp = 0;   // not saved: position of the owning root
 
     const CRuntimeClass* GetRuntimeClass() const override { return &s_class; }
     void Serialize(CCatalogueStream& stream) override;

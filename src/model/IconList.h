@@ -16,10 +16,10 @@ class CCatalogueStream;
 // most significant bit leftmost and 1 = transparent, colours 4 bits per pixel
 // with the high nibble leftmost, indexing the 16-colour palette).
 inline constexpr size_t kStoredImageSize = 800;
-inline constexpr size_t kSmallMaskOffset = 0;     // 16 rows x 2 bytes
-inline constexpr size_t kLargeMaskOffset = 32;    // 32 rows x 4 bytes
-inline constexpr size_t kSmallColourOffset = 160; // 16 rows x 8 bytes
-inline constexpr size_t kLargeColourOffset = 288; // 32 rows x 16 bytes
+inline constexpr size_t kSmallMaskOffset = 0;      // 16 rows x 2 bytes
+inline constexpr size_t kLargeMaskOffset = 32;     // 32 rows x 4 bytes
+inline constexpr size_t kSmallColourOffset = 160;  // 16 rows x 8 bytes
+inline constexpr size_t kLargeColourOffset = 288;  // 32 rows x 16 bytes
 
 // The standard 16-colour palette as 0xRRGGBB.
 extern const std::array<uint32_t, 16> kStoredImagePalette;

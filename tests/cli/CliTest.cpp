@@ -175,17 +175,16 @@ TEST_F(CliTest, DumpOfTheWorkedExample) {
     const CliResult r = RunTool({"dump", WorkedExampleFile()});
     EXPECT_EQ(r.status, CLI_OK);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out,
-              R"({"volumes":[{"name":"","volumeName":"DATA","serialNumber":305441741,"driveType":5,)"
-              R"("usedBytes":8192,"time":1300000000,"attributes":0,"iconNumber":0,"childIndex":0,)"
-              R"("folderCount":1,"fileCount":1,"comment":"","iconCount":0,"extBlockCount":0,)"
-              R"("folders":[{"path":"\\","entries":[)"
-              R"({"name":"DOCS","extraText":"","time":1262304000,"attributes":16,"iconNumber":0,"size":0,)"
-              R"("childIndex":1},)"
-              R"({"name":"A.TXT","extraText":"","time":1277942400,"attributes":32,"iconNumber":0,"size":1234,)"
-              R"("childIndex":0}]},)"
-              R"({"path":"\\DOCS\\","entries":[]}]}]})"
-              "\n");
+    EXPECT_EQ(r.out, R"({"volumes":[{"name":"","volumeName":"DATA","serialNumber":305441741,"driveType":5,)"
+                     R"("usedBytes":8192,"time":1300000000,"attributes":0,"iconNumber":0,"childIndex":0,)"
+                     R"("folderCount":1,"fileCount":1,"comment":"","iconCount":0,"extBlockCount":0,)"
+                     R"("folders":[{"path":"\\","entries":[)"
+                     R"({"name":"DOCS","extraText":"","time":1262304000,"attributes":16,"iconNumber":0,"size":0,)"
+                     R"("childIndex":1},)"
+                     R"({"name":"A.TXT","extraText":"","time":1277942400,"attributes":32,"iconNumber":0,"size":1234,)"
+                     R"("childIndex":0}]},)"
+                     R"({"path":"\\DOCS\\","entries":[]}]}]})"
+                     "\n");
 }
 
 TEST_F(CliTest, DumpEscapesTexts) {

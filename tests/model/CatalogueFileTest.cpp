@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
 #include <climits>
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 
@@ -23,8 +23,8 @@ using test::Append;
 using test::Hex;
 
 std::vector<uint8_t> WorkedExampleBytes() {
-    std::vector<uint8_t> b = Hex(
-        "46 69 6C 65 20 53 74 72 75 63 74 20 52 65 63 6F 72 64 20 56 65 72 73 69 6F 6E 20 31 2E 30 30 00");
+    std::vector<uint8_t> b =
+        Hex("46 69 6C 65 20 53 74 72 75 63 74 20 52 65 63 6F 72 64 20 56 65 72 73 69 6F 6E 20 31 2E 30 30 00");
     b.resize(64, 0);
     Append(b, Hex("01 00"
                   "FF FF 01 00 0A 00 43 52 6F 6F 74 45 6E 74 72 79"
@@ -57,7 +57,8 @@ RootList RoundTrip(RootList& roots) {
     return ReadCatalogue(bytes, HeaderAcceptance::Document);
 }
 
-CatalogueFailure FailureOf(const std::vector<uint8_t>& bytes, HeaderAcceptance acceptance = HeaderAcceptance::Document) {
+CatalogueFailure FailureOf(const std::vector<uint8_t>& bytes,
+                           HeaderAcceptance acceptance = HeaderAcceptance::Document) {
     try {
         ReadCatalogue(bytes, acceptance);
     } catch (const CatalogueError& e) {
@@ -259,8 +260,11 @@ TEST(CatalogueFile, LargeSizesTravelInBlockOne) {
         uint64_t size;
         bool marker;
     };
-    const Case cases[] = {{0xFFFFFEFFull, false}, {0xFFFFFF00ull, true}, {0xFFFFFFFFull, true},
-                          {5'000'000'000ull, true}, {UINT64_MAX, true}};
+    const Case cases[] = {{0xFFFFFEFFull, false},
+                          {0xFFFFFF00ull, true},
+                          {0xFFFFFFFFull, true},
+                          {5'000'000'000ull, true},
+                          {UINT64_MAX, true}};
     for (const Case& c : cases) {
         std::vector<std::unique_ptr<CFileEntry>> entries;
         entries.push_back(File(u"small", 10));
@@ -350,7 +354,8 @@ TEST(CatalogueFile, ExtraTextsReturnToTheirEntries) {
     auto root = std::make_unique<CRootEntry>();
     for (int a = 0; a < 2; ++a) {
         root->m_folders.push_back(std::make_unique<CFileArray>());
-        for (int i = 0; i < 3; ++i) root->m_folders[size_t(a)]->m_entries.push_back(File(u"f", 5'000'000'000ull * (i == 1)));
+        for (int i = 0; i < 3; ++i)
+            root->m_folders[size_t(a)]->m_entries.push_back(File(u"f", 5'000'000'000ull * (i == 1)));
     }
     root->m_folders[0]->m_entries[1]->m_extraText = u"second";
     root->m_folders[1]->m_entries[2]->m_extraText = u"sixth 😀";
@@ -371,10 +376,10 @@ TEST(CatalogueFile, BlocksFromTheThirdOnAreKept) {
     std::vector<uint8_t> bytes = WorkedExampleBytes();
     bytes.resize(264);
     Append(bytes, Hex("04 00 00 00"
-                      "05 00 00 00 6E 6F 74 65 00"                          // block 0: "note"
-                      "0C 00 00 00 01 00 00 00 00 20 00 00 00 00 00 00"     // block 1: used bytes only
-                      "03 00 00 00 AA BB CC"                                // block 2
-                      "00 00 00 00"));                                      // block 3, empty
+                      "05 00 00 00 6E 6F 74 65 00"                       // block 0: "note"
+                      "0C 00 00 00 01 00 00 00 00 20 00 00 00 00 00 00"  // block 1: used bytes only
+                      "03 00 00 00 AA BB CC"                             // block 2
+                      "00 00 00 00"));                                   // block 3, empty
     RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
     EXPECT_EQ(roots[0]->m_comment, u"note");
     ASSERT_EQ(roots[0]->m_extBlocks.size(), 4u);
@@ -465,9 +470,7 @@ protected:
 
 TEST_F(CatalogueFileOnDisk, SaveReplacesAtomicallyAndKeepsPermissions) {
     const std::string path = m_dir + "/cat.fsr";
-    {
-        std::ofstream(path) << "old";
-    }
+    { std::ofstream(path) << "old"; }
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     RootList roots = MakeWorkedExample();
     SaveCatalogueFile(path, {roots[0].get()});

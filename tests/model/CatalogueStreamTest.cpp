@@ -50,10 +50,10 @@ TEST(CatalogueStream, NarrowTextsUseTheAnsiCodePage) {
         {"00", u""},
         {"03 41 42 43", u"ABC"},
         {"06 93 FA 96 7B 8C EA", u"日本語"},
-        {"FF 03 00 41 42 43", u"ABC"},                 // 16-bit length
-        {"FF FF FF 02 00 00 00 41 42", u"AB"},         // 32-bit length
+        {"FF 03 00 41 42 43", u"ABC"},          // 16-bit length
+        {"FF FF FF 02 00 00 00 41 42", u"AB"},  // 32-bit length
         {"02 81 41", u"、"},
-        {"01 81", u"\xDC81"},                          // lone lead byte keeps its value
+        {"01 81", u"\xDC81"},  // lone lead byte keeps its value
     };
     for (const Case& c : cases) {
         const std::vector<uint8_t> bytes = Hex(c.bytes);

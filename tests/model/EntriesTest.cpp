@@ -88,10 +88,8 @@ TEST(RootEntryTest, LabelAndFolderParts) {
         std::u16string folder;
     };
     const Case cases[] = {
-        {u"DATA", u"DATA", u""},
-        {u"DATA::\\photos\\2010", u"DATA", u"\\photos\\2010"},
-        {u"", u"", u""},
-        {u"::\\", u"", u"\\"},
+        {u"DATA", u"DATA", u""}, {u"DATA::\\photos\\2010", u"DATA", u"\\photos\\2010"},
+        {u"", u"", u""},         {u"::\\", u"", u"\\"},
         {u"A:B", u"A:B", u""},  // a lone colon is part of the label
     };
     for (const Case& c : cases) {
@@ -310,10 +308,7 @@ TEST(WalkTreeTest, DamagedTreesEndAndEnterEachArrayOnce) {
         {"index to its own array", {1}, {1}, {"t0@0 in \\1", "s0@1 in \\2"}},
         {"top names itself", {0}, {}, {"t0@0 in \\1"}},
         {"index back to an array not yet entered", {2}, {}, {"t0@0 in \\1", "u0@1 in \\3"}},
-        {"two folders name one array",
-         {1, 1},
-         {},
-         {"t0@0 in \\1", "s0@1 in \\2", "t1@0 in \\1"}},
+        {"two folders name one array", {1, 1}, {}, {"t0@0 in \\1", "s0@1 in \\2", "t1@0 in \\1"}},
         {"two arrays name each other",
          {1, 2},
          {2, 1},

@@ -28,12 +28,12 @@ std::vector<uint8_t> HandMadeImage() {
     image[32 + 31 * 4 + 3] = 0x01;     // (31,31) transparent
     image[288 + 31 * 16 + 15] = 0x7F;  // (30,31) = 7 silver, (31,31) = 15 under the mask
     // Small picture: 2 mask bytes and 8 colour bytes a row.
-    image[160 + 0] = 0xE0;             // (0,0) = 14 cyan
-    image[160 + 7] = 0x01;             // (15,0) = 1 maroon
-    image[0 + 2 * 2 + 0] = 0x10;       // (3,2) transparent
-    image[160 + 2 * 8 + 1] = 0x08;     // (3,2) = 8 under the mask
-    image[0 + 15 * 2 + 1] = 0x02;      // (14,15) transparent
-    image[160 + 15 * 8 + 7] = 0x6F;    // (14,15) = 6 under the mask, (15,15) = 15 white
+    image[160 + 0] = 0xE0;           // (0,0) = 14 cyan
+    image[160 + 7] = 0x01;           // (15,0) = 1 maroon
+    image[0 + 2 * 2 + 0] = 0x10;     // (3,2) transparent
+    image[160 + 2 * 8 + 1] = 0x08;   // (3,2) = 8 under the mask
+    image[0 + 15 * 2 + 1] = 0x02;    // (14,15) transparent
+    image[160 + 15 * 8 + 7] = 0x6F;  // (14,15) = 6 under the mask, (15,15) = 15 white
     return image;
 }
 
@@ -52,13 +52,12 @@ TEST(StoredImageTest, DecodesMasksAndColourNibbles) {
         uint32_t expected;
     };
     const Case cases[] = {
-        {true, 0, 0, 0xFFFF0000},   {true, 1, 0, kTransparent}, {true, 2, 0, kBlack},
-        {true, 30, 0, 0xFF00FF00},  {true, 31, 0, 0xFF0000FF},  {true, 8, 1, kTransparent},
-        {true, 9, 1, 0xFFFF00FF},   {true, 0, 1, kBlack},       {true, 30, 31, 0xFFC0C0C0},
-        {true, 31, 31, kTransparent},
-        {false, 0, 0, 0xFF00FFFF},  {false, 1, 0, kBlack},      {false, 15, 0, 0xFF800000},
-        {false, 3, 2, kTransparent}, {false, 2, 2, kBlack},     {false, 14, 15, kTransparent},
-        {false, 15, 15, 0xFFFFFFFF},
+        {true, 0, 0, 0xFFFF0000},      {true, 1, 0, kTransparent},  {true, 2, 0, kBlack},
+        {true, 30, 0, 0xFF00FF00},     {true, 31, 0, 0xFF0000FF},   {true, 8, 1, kTransparent},
+        {true, 9, 1, 0xFFFF00FF},      {true, 0, 1, kBlack},        {true, 30, 31, 0xFFC0C0C0},
+        {true, 31, 31, kTransparent},  {false, 0, 0, 0xFF00FFFF},   {false, 1, 0, kBlack},
+        {false, 15, 0, 0xFF800000},    {false, 3, 2, kTransparent}, {false, 2, 2, kBlack},
+        {false, 14, 15, kTransparent}, {false, 15, 15, 0xFFFFFFFF},
     };
     for (const Case& c : cases) {
         const CIconPicture& picture = c.large ? pair->m_large : pair->m_small;

@@ -31,7 +31,9 @@ std::string Hex(const std::u16string& text) {
     return out;
 }
 
-std::u16string Decode(const std::string& bytes) { return AnsiToUtf16(bytes.data(), bytes.size()); }
+std::u16string Decode(const std::string& bytes) {
+    return AnsiToUtf16(bytes.data(), bytes.size());
+}
 
 // --- ANSI code page -------------------------------------------------------
 
@@ -51,10 +53,13 @@ TEST_F(AnsiCodePageTest, MappedTextsBothWays) {
         {"", u""},
         {"plain ASCII 123", u"plain ASCII 123"},
         {"\x93\xFA\x96\x7B\x8C\xEA", u"日本語"},
-        {"\xB1\xB2\xB3", u"ｱｲｳ"},                        // half-width katakana
-        {"\xB6\xDE\xCA\xDF", u"ｶﾞﾊﾟ"},                    // with voicing marks
-        {"A\x93\xFA" "B\xB1" "C", u"A日BｱC"},
-        {"\x87\x40", u"①"},                               // NEC special row
+        {"\xB1\xB2\xB3", u"ｱｲｳ"},       // half-width katakana
+        {"\xB6\xDE\xCA\xDF", u"ｶﾞﾊﾟ"},  // with voicing marks
+        {"A\x93\xFA"
+         "B\xB1"
+         "C",
+         u"A日BｱC"},
+        {"\x87\x40", u"①"},  // NEC special row
         {"\x87\x8A", u"㈱"},
         {"\x81\x5F", u"＼"},
         {"\x82\xA0\x81\x40\x82\xA2", u"あ　い"},
@@ -85,10 +90,10 @@ TEST_F(AnsiCodePageTest, UnmappableCharactersBecomeOneQuestionMarkEach) {
         std::string ansi;
     };
     const Case cases[] = {
-        {u"\U0001F600", "?"},                      // surrogate pair: one character
+        {u"\U0001F600", "?"},  // surrogate pair: one character
         {u"a\U0001F600b", "a?b"},
         {u"\U0001F600\U0001F600", "??"},
-        {u"\u0100", "?"},                          // not in CP932
+        {u"\u0100", "?"},  // not in CP932
         {u"日\u0100本", "\x93\xFA?\x96\x7B"},
         {std::u16string(1, char16_t(0xD800)), "?"},  // lone high surrogate at the end
         {std::u16string{char16_t(0xD800), u'x'}, "?x"},
@@ -131,7 +136,7 @@ TEST_F(AnsiCodePageTest, InvalidBytesKeepTheirValue) {
         std::u16string text;
     };
     const Case cases[] = {
-        {"A\x81", {u'A', 0xDC81}},                 // lead byte at the end
+        {"A\x81", {u'A', 0xDC81}},  // lead byte at the end
         {"\x81", {0xDC81}},
         {"\x81\x20\x93\xFA", {0xDC81, u' ', u'日'}},  // lead byte, then a bad trail byte
         {"\xFF", {0xDCFF}},
@@ -155,14 +160,18 @@ TEST(FileNameCodecTest, DecodesUtf8AndKeepsEveryOtherByte) {
         {"abc.txt", u"abc.txt"},
         {"\xC3\xA9t\xC3\xA9", u"été"},
         {"\xE6\x97\xA5\xE6\x9C\xAC", u"日本"},
-        {"\xF0\x9F\x98\x80", u"\U0001F600"},                     // four bytes: a pair
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},  // four bytes: a pair
         {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
         {"\xEF\xBF\xBD", u"\uFFFD"},
         {"\x80", {0xDC80}},
         {"\xFF", {0xDCFF}},
-        {"a\x80" "b", {u'a', 0xDC80, u'b'}},
-        {"\xE6\x97", {0xDCE6, 0xDC97}},                          // truncated
-        {"\xE6\x97" "a", {0xDCE6, 0xDC97, u'a'}},
+        {"a\x80"
+         "b",
+         {u'a', 0xDC80, u'b'}},
+        {"\xE6\x97", {0xDCE6, 0xDC97}},  // truncated
+        {"\xE6\x97"
+         "a",
+         {0xDCE6, 0xDC97, u'a'}},
         {"\xC3", {0xDCC3}},
         {"\xC3\x28", {0xDCC3, u'('}},
         {"\xC0\xAF", {0xDCC0, 0xDCAF}},                          // overlong "/"
@@ -201,9 +210,11 @@ TEST(FileNameCodecTest, OtherLoneSurrogatesBecomeTheReplacementCharacter) {
     };
     const Case cases[] = {
         {{0xD800}, "\xEF\xBF\xBD"},
-        {{0xDBFF, u'a'}, "\xEF\xBF\xBD" "a"},
+        {{0xDBFF, u'a'},
+         "\xEF\xBF\xBD"
+         "a"},
         {{0xDC00}, "\xEF\xBF\xBD"},
-        {{0xDC41}, "\xEF\xBF\xBD"},      // never an ASCII byte
+        {{0xDC41}, "\xEF\xBF\xBD"},  // never an ASCII byte
         {{0xDC7F}, "\xEF\xBF\xBD"},
         {{0xDD00}, "\xEF\xBF\xBD"},
         {{0xDFFF}, "\xEF\xBF\xBD"},
