@@ -41,6 +41,17 @@ void ReadHeader(CCatalogueStream& stream, HeaderAcceptance acceptance) {
     stream.Need(kHeaderSize - kHeaderTextSize);
 }
 
+// A close upper estimate of a root's encoded size.
+size_t EstimatedSize(const CRootEntry& root) {
+    size_t size = 128 + 2 * root.m_volumeName.size() + 2 * root.m_name.size();
+    for (const auto& array : root.m_folders) {
+        size += 16 + 2 * array->m_path.size();
+        for (const auto& entry : array->m_entries) size += 32 + 2 * entry->m_name.size();
+    }
+    for (const auto& image : root.m_icons.m_images) size += 4 + image.size();
+    return size;
+}
+
 // Runs a decoder, turning lack of memory into a general failure.
 template <typename F>
 auto Guarded(F&& decode) {
@@ -58,6 +69,9 @@ auto Guarded(F&& decode) {
 std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots) {
     return Guarded([&] {
         CCatalogueStream stream;
+        size_t estimate = kHeaderSize;
+        for (const CRootEntry* root : roots) estimate += EstimatedSize(*root);
+        stream.ReserveOutput(estimate);
         WriteHeader(stream);
         stream.WriteCount(roots.size());
         for (CRootEntry* root : roots) {
@@ -123,10 +137,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     }
     std::vector<uint8_t> data;
     try {
-        data.reserve(S_ISREG(st.st_mode) ? size_t(st.st_size) : 0);
-        uint8_t buffer[65536];
+        // Read straight into the result; the size is only a first guess, as
+        // the file may change while it is read.
+        size_t filled = 0;
+        data.resize(S_ISREG(st.st_mode) ? size_t(st.st_size) + 1 : 65536);
         for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+            if (filled == data.size()) data.resize(data.size() * 2);
+            const ssize_t n = ::read(fd, data.data() + filled, data.size() - filled);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 const int err = errno;
@@ -134,8 +151,9 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
                 ThrowFileError(err, path);
             }
             if (n == 0) break;
-            data.insert(data.end(), buffer, buffer + n);
+            filled += size_t(n);
         }
+        data.resize(filled);
     } catch (const std::bad_alloc&) {
         ::close(fd);
         throw CatalogueError::General("out of memory");

@@ -57,6 +57,9 @@ public:
     // its first use) and gives the object its number.
     void WriteObjectTag(const CRuntimeClass& cls);
 
+    // Reserves room for the expected output so that a large catalogue is
+    // written without repeated growth.
+    void ReserveOutput(size_t size) { m_out.reserve(size); }
     const std::vector<uint8_t>& Output() const { return m_out; }
     std::vector<uint8_t> TakeOutput() { return std::move(m_out); }
 
