@@ -11,7 +11,7 @@ export LANG := C.UTF-8
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 JOBS := $(shell nproc)
 
-.PHONY: deps build run test test-asan bench fuzz fuzz-run format clean
+.PHONY: deps build run test test-asan bench bench-read bench-search fuzz fuzz-run format clean
 
 deps:
 	@bash scripts/install-deps
@@ -48,7 +48,7 @@ test-asan: deps
 bench: deps
 	@test -f $(BUILD_DIR)-release/build.ninja || $(CMAKE_CONFIGURE) -B $(BUILD_DIR)-release -DCMAKE_BUILD_TYPE=Release \
 	  -DVOLCATRA_BUILD_TESTS=OFF
-	cmake --build $(BUILD_DIR)-release -j $(JOBS) --target catalogue_bench
+	cmake --build $(BUILD_DIR)-release -j $(JOBS)
 	$(BUILD_DIR)-release/bench/catalogue_bench
 
 # libFuzzer targets (clang). `make fuzz-run` fuzzes the catalogue reader for
@@ -71,3 +71,11 @@ format:
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BUILD_DIR)-release
+
+# Reading a large tree with volcatra-cli read against find(1) over it.
+bench-read: bench
+	bash bench/read_bench.sh $(BUILD_DIR)-release
+
+# Searching many catalogue files against grep(1) over the same names.
+bench-search: bench
+	bash bench/search_bench.sh $(BUILD_DIR)-release

@@ -1,0 +1,2 @@
+add_library(volcatra_platform_media INTERFACE)
+target_link_libraries(volcatra_platform_media INTERFACE volcatra_platform_base)

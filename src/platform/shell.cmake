@@ -1,0 +1,2 @@
+add_library(volcatra_platform_shell INTERFACE)
+target_link_libraries(volcatra_platform_shell INTERFACE volcatra_platform_base)
