@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliCommands.h"
 #include "model/CatalogueError.h"
 
 namespace volcatra {
