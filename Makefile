@@ -36,14 +36,14 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# The model and command-line tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Every test of the core (all but the desktop program's) under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
 	@test -f $(ASAN_DIR)/build.ninja || $(CMAKE_CONFIGURE) -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug \
 	  -DVOLCATRA_SANITIZE=ON -DVOLCATRA_BUILD_BENCH=OFF -DVOLCATRA_BUILD_GUI=OFF
-	cmake --build $(ASAN_DIR) -j $(JOBS) --target model_tests cli_tests
+	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -L 'model|cli'
+	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE gui
 
 bench: deps
 	@test -f $(BUILD_DIR)-release/build.ninja || $(CMAKE_CONFIGURE) -B $(BUILD_DIR)-release -DCMAKE_BUILD_TYPE=Release \
