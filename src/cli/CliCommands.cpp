@@ -22,6 +22,11 @@ constexpr char kToolHelp[] =
     "  export IN.fsr OUT    writes OUT in the format its extension names\n"
     "  read PATH -o OUT.fsr reads a mounted volume or folder into a catalogue file\n"
     "  search NAME          finds files by name in catalogue files\n"
+    "  volumes FILE.fsr     lists the volumes of a catalogue, numbered from 1\n"
+    "  rename FILE.fsr N TEXT, comment FILE.fsr N TEXT, remove FILE.fsr N\n"
+    "                       change or remove volume N\n"
+    "  move-volume SRC.fsr N DST.fsr, copy-volume SRC.fsr N DST.fsr\n"
+    "                       move or copy volume N into another catalogue\n"
     "\n"
     "Run 'volcatra-cli VERB --help' for the details of a verb.\n"
     "Exit status: 0 success, 1 file or usage error, 2 format error, 3 general failure.\n";
@@ -32,7 +37,9 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
-const CliVerb* const kVerbs[] = {&kInfoVerb, &kDumpVerb, &kExportVerb, &kReadVerb, &kSearchVerb};
+const CliVerb* const kVerbs[] = {&kInfoVerb,   &kDumpVerb,       &kExportVerb,    &kReadVerb,
+                                 &kSearchVerb, &kVolumesVerb,    &kRenameVerb,    &kCommentVerb,
+                                 &kRemoveVerb, &kMoveVolumeVerb, &kCopyVolumeVerb};
 
 }  // namespace
 

@@ -21,11 +21,17 @@ struct CliVerb {
     int (*m_run)(const CliArgs& args, std::ostream& out, std::ostream& err);
 };
 
-extern const CliVerb kInfoVerb;    // CatalogueVerbs.cpp
-extern const CliVerb kDumpVerb;    // CatalogueVerbs.cpp
-extern const CliVerb kExportVerb;  // CatalogueVerbs.cpp
-extern const CliVerb kReadVerb;    // ReadVerb.cpp
-extern const CliVerb kSearchVerb;  // SearchVerb.cpp
+extern const CliVerb kInfoVerb;        // CatalogueVerbs.cpp
+extern const CliVerb kDumpVerb;        // CatalogueVerbs.cpp
+extern const CliVerb kExportVerb;      // CatalogueVerbs.cpp
+extern const CliVerb kReadVerb;        // ReadVerb.cpp
+extern const CliVerb kSearchVerb;      // SearchVerb.cpp
+extern const CliVerb kVolumesVerb;     // VolumeVerbs.cpp
+extern const CliVerb kRenameVerb;      // VolumeVerbs.cpp
+extern const CliVerb kCommentVerb;     // VolumeVerbs.cpp
+extern const CliVerb kRemoveVerb;      // VolumeVerbs.cpp
+extern const CliVerb kMoveVolumeVerb;  // VolumeVerbs.cpp
+extern const CliVerb kCopyVolumeVerb;  // VolumeVerbs.cpp
 
 // UTF-8 for the terminal; file-name bytes held as lone surrogates come back
 // as the bytes they were.
