@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -162,7 +163,17 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data) {
+void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> data) {
+    // Saving through a symbolic link replaces the file it points to, not the
+    // link.
+    std::string path = requested;
+    struct stat link {};
+    if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(requested.c_str(), nullptr)) {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
     // Keep the permissions of a file that is replaced; new files get the
     // usual mode under the umask.
     mode_t mode = 0666;

@@ -2,11 +2,13 @@
 // every special value, header acceptance and the failure kinds.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <dirent.h>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -479,6 +481,51 @@ TEST_F(CatalogueFileOnDisk, SaveReplacesAtomicallyAndKeepsPermissions) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});  // no temporary file left
+}
+
+TEST_F(CatalogueFileOnDisk, WriteFailingHalfWayLeavesTheOldFileByteForByte) {
+    // A file-size limit makes the write fail part-way, as a full disk would.
+    const std::string path = m_dir + "/cat.fsr";
+    RootList small = MakeWorkedExample();
+    SaveCatalogueFile(path, {small[0].get()});
+    const std::vector<uint8_t> before = ReadWholeFile(path);
+
+    std::vector<std::unique_ptr<CFileEntry>> entries;
+    for (int i = 0; i < 20000; ++i) entries.push_back(File(u"a-rather-long-file-name.txt", 1));
+    RootList big;
+    big.push_back(RootWith(std::move(entries)));
+
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    bool failed = false;
+    try {
+        SaveCatalogueFile(path, {big[0].get()});
+    } catch (const CatalogueError& e) {
+        failed = true;
+        EXPECT_EQ(e.Kind(), CatalogueFailure::File);
+        EXPECT_EQ(e.Cause(), FileErrorCause::DiskFull);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(ReadWholeFile(path), before);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});
+}
+
+TEST_F(CatalogueFileOnDisk, SaveThroughALinkReplacesItsTarget) {
+    const std::string target = m_dir + "/real.fsr";
+    const std::string link = m_dir + "/link.fsr";
+    { std::ofstream(target) << "old"; }
+    ASSERT_EQ(::symlink("real.fsr", link.c_str()), 0);
+    RootList roots = MakeWorkedExample();
+    SaveCatalogueFile(link, {roots[0].get()});
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadWholeFile(target), WorkedExampleBytes());
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"link.fsr", "real.fsr"}));
 }
 
 TEST_F(CatalogueFileOnDisk, FailedSaveLeavesTheOldFileAndNoTemporary) {
