@@ -7,8 +7,9 @@ namespace volcatra {
 CatalogueError::CatalogueError(CatalogueFailure kind, const std::string& what)
     : std::runtime_error(what), m_kind(kind) {}
 
-CatalogueError CatalogueError::Format(const char* what, bool headerRejected) {
+CatalogueError CatalogueError::Format(const char* what, FormatErrorCause cause, bool headerRejected) {
     CatalogueError e(CatalogueFailure::Format, what);
+    e.m_formatCause = cause;
     e.m_headerRejected = headerRejected;
     return e;
 }

@@ -31,14 +31,24 @@ enum class FileErrorCause {
     EndOfFile,
 };
 
+// What kind of damage a format error found; the paste command names it.
+enum class FormatErrorCause {
+    BadFormat,        // wrong header, bad tag, reference or class number
+    EndOfData,        // the data ends before an item is complete
+    UnexpectedClass,  // an unknown class, or one that does not belong there
+    BadSchema,        // a known class with another schema number
+};
+
 class CatalogueError : public std::runtime_error {
 public:
-    static CatalogueError Format(const char* what, bool headerRejected = false);
+    static CatalogueError Format(const char* what, FormatErrorCause cause = FormatErrorCause::BadFormat,
+                                 bool headerRejected = false);
     static CatalogueError General(const char* what);
     static CatalogueError File(FileErrorCause cause, std::u16string path);
 
     CatalogueFailure Kind() const { return m_kind; }
     FileErrorCause Cause() const { return m_cause; }
+    FormatErrorCause FormatCause() const { return m_formatCause; }
     const std::u16string& Path() const { return m_path; }
     // True when the failure is a header text or version that was not accepted;
     // the search skips such files silently.
@@ -49,6 +59,7 @@ private:
 
     CatalogueFailure m_kind;
     FileErrorCause m_cause = FileErrorCause::Unknown;
+    FormatErrorCause m_formatCause = FormatErrorCause::BadFormat;
     std::u16string m_path;
     bool m_headerRejected = false;
 };

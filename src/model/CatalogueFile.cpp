@@ -33,12 +33,14 @@ void WriteHeader(CCatalogueStream& stream) {
 }
 
 void ReadHeader(CCatalogueStream& stream, HeaderAcceptance acceptance) {
-    if (stream.Remaining() < kHeaderTextSize) throw CatalogueError::Format("no header", true);
+    if (stream.Remaining() < kHeaderTextSize)
+        throw CatalogueError::Format("no header", FormatErrorCause::BadFormat, true);
     const uint8_t* text = stream.Need(kHeaderTextSize);
-    if (std::memcmp(text, kHeaderText, kHeaderPrefixSize) != 0) throw CatalogueError::Format("not a catalogue", true);
+    if (std::memcmp(text, kHeaderText, kHeaderPrefixSize) != 0)
+        throw CatalogueError::Format("not a catalogue", FormatErrorCause::BadFormat, true);
     const int version = 100 * (text[27] - '0') + 10 * (text[29] - '0') + (text[30] - '0');
     const bool accepted = acceptance == HeaderAcceptance::Document ? version / 100 <= 1 : version <= 100;
-    if (!accepted) throw CatalogueError::Format("unsupported version", true);
+    if (!accepted) throw CatalogueError::Format("unsupported version", FormatErrorCause::BadFormat, true);
     stream.Need(kHeaderSize - kHeaderTextSize);
 }
 

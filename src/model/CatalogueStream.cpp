@@ -146,11 +146,12 @@ std::unique_ptr<CObjectBase> CCatalogueStream::ReadObject(const CRuntimeClass& e
     if (shortTag == kNewClassTag) {
         const uint16_t schema = ReadU16();
         const uint16_t nameLength = ReadU16();
-        if (nameLength > kMaxClassNameLength) throw CatalogueError::Format("class name too long");
+        if (nameLength > kMaxClassNameLength)
+            throw CatalogueError::Format("class name too long", FormatErrorCause::UnexpectedClass);
         const uint8_t* name = Need(nameLength);
         cls = CRuntimeClass::FromName(std::string_view(reinterpret_cast<const char*>(name), nameLength));
-        if (!cls) throw CatalogueError::Format("unknown class");
-        if (schema != cls->m_schema) throw CatalogueError::Format("unknown schema");
+        if (!cls) throw CatalogueError::Format("unknown class", FormatErrorCause::UnexpectedClass);
+        if (schema != cls->m_schema) throw CatalogueError::Format("unknown schema", FormatErrorCause::BadSchema);
         const uint32_t number = m_counter;
         TakeNumber();
         m_classesByNumber.emplace(number, cls);
@@ -159,7 +160,8 @@ std::unique_ptr<CObjectBase> CCatalogueStream::ReadObject(const CRuntimeClass& e
         if (it == m_classesByNumber.end()) throw CatalogueError::Format("undeclared class number");
         cls = it->second;
     }
-    if (cls != &expected) throw CatalogueError::Format("object of an unexpected class");
+    if (cls != &expected)
+        throw CatalogueError::Format("object of an unexpected class", FormatErrorCause::UnexpectedClass);
 
     std::unique_ptr<CObjectBase> object = cls->m_createObject();
     TakeNumber();

@@ -67,7 +67,7 @@ public:
     size_t Remaining() const { return m_end - m_pos; }
     size_t Position() const { return m_pos; }
     const uint8_t* Need(size_t size) {
-        if (Remaining() < size) throw CatalogueError::Format("data ends early");
+        if (Remaining() < size) throw CatalogueError::Format("data ends early", FormatErrorCause::EndOfData);
         const uint8_t* p = m_data + m_pos;
         m_pos += size;
         return p;
