@@ -1,2 +1,18 @@
-add_library(volcatra_platform_media INTERFACE)
-target_link_libraries(volcatra_platform_media INTERFACE volcatra_platform_base)
+# Mounted volumes, directory listing and the archiver libraries (libarchive
+# for ZIP, TAR, LZH and CAB; our own header reader for ARJ).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VOLCATRA_LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
+pkg_check_modules(VOLCATRA_BLKID REQUIRED IMPORTED_TARGET blkid)
+pkg_check_modules(VOLCATRA_ZLIB REQUIRED IMPORTED_TARGET zlib)
+
+add_library(volcatra_platform_media STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ArchiverLibraries.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ArjReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DirectoryListing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MountedVolumes.cpp
+)
+target_include_directories(volcatra_platform_media PUBLIC ${PROJECT_SOURCE_DIR}/src)
+# The ANSI code page (model) decodes legacy archive names and FAT labels.
+target_link_libraries(volcatra_platform_media
+  PUBLIC volcatra_platform_base volcatra_model
+  PRIVATE PkgConfig::VOLCATRA_LIBARCHIVE PkgConfig::VOLCATRA_BLKID PkgConfig::VOLCATRA_ZLIB)
