@@ -1,4 +1,7 @@
-// volcatra-cli read: reads a mounted volume or folder into a catalogue file.
+// volcatra-cli read: reads a mounted volume or folder into a catalogue file
+// through the catalogue document, as the additional-read command does: the
+// same-volume question is asked on the terminal or answered by a flag, and
+// the file is saved safely only after a complete read.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -18,12 +21,14 @@
 #include <ostream>
 
 #include "cli/CliVerbs.h"
+#include "document/FSRecDoc.h"
 #include "model/CatalogueFile.h"
 #include "platform/ArchiverLibraries.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNameCodec.h"
 #include "platform/MountedVolumes.h"
 #include "reading/ArchiveContents.h"
+#include "reading/ReadCommand.h"
 #include "reading/ReadProgress.h"
 #include "reading/VolumeScan.h"
 
@@ -33,6 +38,7 @@ namespace {
 
 constexpr char kReadHelp[] =
     "Usage: volcatra-cli read PATH -o CATALOGUE.fsr [--no-archives]\n"
+    "                         [--replace | --add] [--name TEXT] [--comment TEXT]\n"
     "\n"
     "Reads the mounted volume or folder PATH (every file and folder with its\n"
     "size, attributes and last-write time, and the member lists of LZH, ARJ,\n"
@@ -43,11 +49,23 @@ constexpr char kReadHelp[] =
     "\n"
     "  -o, --output FILE   the catalogue file to write or extend\n"
     "  --no-archives       do not list the members of archive files\n"
+    "  --replace           when CATALOGUE.fsr already records the same medium or\n"
+    "                      folder (same serial number, label and folder), read it\n"
+    "                      again in place of the recorded volume: its position,\n"
+    "                      name and comment stay\n"
+    "  --add               in that case add the read as a further volume\n"
+    "  --name TEXT         the name the new volume shows instead of its label\n"
+    "  --comment TEXT      the comment of the new volume\n"
+    "\n"
+    "Without --replace or --add the question is asked on the terminal (y\n"
+    "replaces, n adds, anything else cancels). With no terminal to ask on the\n"
+    "read is refused before it starts and the file is left as it is.\n"
     "\n"
     "A progress line appears on standard error when it is a terminal; Ctrl-C\n"
     "asks whether to stop the read. A failed or stopped read prints\n"
     "\"読み取りに失敗しました\" and leaves an existing catalogue file untouched.\n"
-    "On success one line describes the new volume, as 'info' prints it.\n";
+    "The file is replaced only by a complete new file. On success one line\n"
+    "describes the new volume, as 'info' prints it.\n";
 
 // Set by Ctrl-C; the progress object turns it into a cancel request.
 std::atomic<int> g_interrupted{0};
@@ -121,14 +139,29 @@ std::u16string Ascii(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
 
+class TerminalProgress;
+
+// The progress line of the read under way, for the questions to clear.
+struct ProgressSlot {
+    TerminalProgress* current = nullptr;
+};
+
 // The progress line on standard error: phase, percent, entries per second
 // and the path being read, shortened to the terminal's width. Redrawn at
 // most ten times a second. Without a terminal it draws nothing and only
 // turns Ctrl-C into cancel requests.
 class TerminalProgress : public CReadProgressBase {
 public:
-    TerminalProgress(int fd, bool draw, std::function<uint64_t()> entries)
-        : m_fd(fd), m_draw(draw), m_entries(std::move(entries)) {}
+    TerminalProgress(int fd, bool draw, std::function<uint64_t()> entries, ProgressSlot& slot)
+        : m_fd(fd), m_draw(draw), m_entries(std::move(entries)), m_slot(slot) {
+        m_slot.current = this;
+    }
+    ~TerminalProgress() override {
+        Clear();
+        m_slot.current = nullptr;
+    }
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
 
     void SetPhaseText(ReadPhase phase) override {
         m_phase = ReadPhaseText(phase);
@@ -183,6 +216,7 @@ private:
     int m_fd;
     bool m_draw;
     std::function<uint64_t()> m_entries;
+    ProgressSlot& m_slot;
     std::u16string m_phase;
     std::u16string m_path;
     int m_percent = 0;
@@ -192,26 +226,62 @@ private:
     bool m_shown = false;
 };
 
-// Message boxes on the terminal (/dev/tty, so that redirected streams do
-// not matter). A Yes/No question waits for an answer; a second Ctrl-C
-// while it waits answers Yes.
-class TerminalMessageService : public IMessageService {
+// Message boxes of a read. Failures go to the error stream; questions are
+// asked on the terminal (/dev/tty, so that redirected streams do not
+// matter). Without a terminal a cancel request is confirmed at once, the
+// insert-medium prompt cancels, and the same-volume question is refused
+// with a hint at --replace and --add.
+class CliReadMessages : public IMessageService {
 public:
-    TerminalMessageService(int tty, TerminalProgress& progress) : m_tty(tty), m_progress(progress) {}
+    CliReadMessages(std::ostream& err, int tty, ProgressSlot& progress)
+        : m_err(err), m_tty(tty), m_progress(progress) {}
 
     MessageAnswer Show(const std::u16string& text, MessageButtons buttons, MessageIcon) override {
-        m_progress.Clear();
-        const bool yesNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
-        WriteAll(m_tty, Utf8(text) + (yesNo ? " [y/N] " : "\n"));
-        if (!yesNo) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+        if (m_progress.current) m_progress.current->Clear();
+        switch (buttons) {
+            case MessageButtons::Ok:
+                m_err << Utf8(text) << '\n';
+                return MessageAnswer::Ok;
+            case MessageButtons::OkCancel:
+                m_err << Utf8(text) << '\n';
+                return MessageAnswer::Cancel;
+            case MessageButtons::YesNo:
+                // The question whether to stop the read.
+                if (m_tty < 0) return MessageAnswer::Yes;
+                return Ask(text, " [y/N] ", buttons, MessageAnswer::No, MessageAnswer::Yes);
+            case MessageButtons::YesNoCancel:
+                if (m_tty < 0) {
+                    m_err << Utf8(text) << '\n' << "volcatra-cli: no terminal to answer on: give --replace or --add\n";
+                    m_refusedQuestion = true;
+                    return MessageAnswer::Cancel;
+                }
+                return Ask(text, " [y=replace/n=add/C=cancel] ", buttons, MessageAnswer::Cancel, MessageAnswer::Cancel);
+            case MessageButtons::RetryCancel:
+                if (m_tty < 0) {
+                    m_err << Utf8(text) << '\n';
+                    return MessageAnswer::Cancel;
+                }
+                return Ask(text, " [r=retry/C=cancel] ", buttons, MessageAnswer::Cancel, MessageAnswer::Cancel);
+        }
+        return MessageAnswer::Cancel;
+    }
+
+    // The same-volume question came up with no terminal to ask on.
+    bool RefusedQuestion() const { return m_refusedQuestion; }
+
+private:
+    // Asks on the terminal; an answer that is not understood (or the end of
+    // input) gives `otherwise`, Ctrl-C gives `interrupted`.
+    MessageAnswer Ask(const std::u16string& text, const char* choices, MessageButtons buttons, MessageAnswer otherwise,
+                      MessageAnswer interrupted) {
+        WriteAll(m_tty, Utf8(text) + choices);
         const uint64_t asked = MonotonicMilliseconds();
-        const MessageAnswer answer = ReadAnswer();
-        m_progress.Redraw(MonotonicMilliseconds() - asked);
+        const MessageAnswer answer = ReadAnswer(buttons, otherwise, interrupted);
+        if (m_progress.current) m_progress.current->Redraw(MonotonicMilliseconds() - asked);
         return answer;
     }
 
-private:
-    MessageAnswer ReadAnswer() {
+    MessageAnswer ReadAnswer(MessageButtons buttons, MessageAnswer otherwise, MessageAnswer interrupted) {
         std::string line;
         for (;;) {
             char c = 0;
@@ -219,21 +289,27 @@ private:
             if (n < 0 && errno == EINTR) {
                 if (g_interrupted.exchange(0)) {
                     WriteAll(m_tty, "\n");
-                    return MessageAnswer::Yes;
+                    return interrupted;
                 }
                 continue;
             }
-            if (n <= 0) return MessageAnswer::No;
+            if (n <= 0) return otherwise;
             if (c == '\n') break;
             if (line.size() < 64) line.push_back(c);
         }
-        const bool yes =
-            line == "y" || line == "Y" || line == "yes" || line == "YES" || line == "Yes" || line == "はい";
-        return yes ? MessageAnswer::Yes : MessageAnswer::No;
+        for (char& c : line)
+            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        const bool yesNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+        if (yesNo && (line == "y" || line == "yes" || line == "はい")) return MessageAnswer::Yes;
+        if (yesNo && (line == "n" || line == "no" || line == "いいえ")) return MessageAnswer::No;
+        if (buttons == MessageButtons::RetryCancel && (line == "r" || line == "retry")) return MessageAnswer::Retry;
+        return otherwise;
     }
 
+    std::ostream& m_err;
     int m_tty;
-    TerminalProgress& m_progress;
+    ProgressSlot& m_progress;
+    bool m_refusedQuestion = false;
 };
 
 class TtyHandle {
@@ -254,11 +330,43 @@ struct ReadOptions {
     std::string path;
     std::string output;
     bool archives = true;
+    SameVolumeAnswer sameVolume = SameVolumeAnswer::Ask;
+    std::optional<std::u16string> name;
+    std::optional<std::u16string> comment;
 };
 
+// An option's value from "--option VALUE" or "--option=VALUE"; false for a
+// missing value or an option given twice.
+bool TakeValue(const CliArgs& args, size_t& i, const std::string& option, std::optional<std::u16string>& value,
+               bool& matched) {
+    const std::string& a = args[i];
+    matched = false;
+    std::string text;
+    if (a == option) {
+        matched = true;
+        if (i + 1 >= args.size()) return false;
+        text = args[++i];
+    } else if (a.rfind(option + "=", 0) == 0) {
+        matched = true;
+        text = a.substr(option.size() + 1);
+    } else {
+        return true;
+    }
+    if (value) return false;
+    value = FileNameToUtf16(text);
+    return true;
+}
+
 bool ParseArgs(const CliArgs& args, ReadOptions& options) {
+    bool replace = false;
+    bool add = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        bool matched = false;
+        if (!TakeValue(args, i, "--name", options.name, matched)) return false;
+        if (matched) continue;
+        if (!TakeValue(args, i, "--comment", options.comment, matched)) return false;
+        if (matched) continue;
         if (a == "-o" || a == "--output") {
             if (i + 1 >= args.size() || !options.output.empty()) return false;
             options.output = args[++i];
@@ -266,6 +374,10 @@ bool ParseArgs(const CliArgs& args, ReadOptions& options) {
             options.output = a.substr(9);
         } else if (a == "--no-archives") {
             options.archives = false;
+        } else if (a == "--replace") {
+            replace = true;
+        } else if (a == "--add") {
+            add = true;
         } else if (!a.empty() && a[0] == '-') {
             return false;
         } else if (options.path.empty()) {
@@ -274,6 +386,9 @@ bool ParseArgs(const CliArgs& args, ReadOptions& options) {
             return false;
         }
     }
+    if (replace && add) return false;
+    if (replace) options.sameVolume = SameVolumeAnswer::Replace;
+    if (add) options.sameVolume = SameVolumeAnswer::Add;
     return !options.path.empty() && !options.output.empty();
 }
 
@@ -283,16 +398,60 @@ int ReadFailed(std::ostream& err, const std::string& detail = {}) {
     return CLI_GENERAL_FAILURE;
 }
 
+// The exit status of an open or save failure the document reported.
+int DocumentFailureStatus(const CFSRecDoc& doc) {
+    switch (doc.LastFailure()) {
+        case CatalogueFailure::Format:
+            return CLI_FORMAT_ERROR;
+        case CatalogueFailure::General:
+            return CLI_GENERAL_FAILURE;
+        case CatalogueFailure::File:
+            break;
+    }
+    return CLI_FILE_OR_USAGE_ERROR;
+}
+
 int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     ReadOptions options;
     if (!ParseArgs(args, options)) return Usage(err, kReadHelp);
 
+    TtyHandle tty;
+    ProgressSlot progressSlot;
+    CliReadMessages messages(err, tty.Get(), progressSlot);
+    CatalogueServices documentServices;
+    documentServices.m_messages = &messages;
+    ReadReport report;
+    std::optional<ReadChoice> choice;
+    LocalFileSystem fileSystem;
+    CArchiverTable archivers(BuiltInArchiverLoader());
+    ReadCommandServices readServices;
+    readServices.fileSystem = &fileSystem;
+    readServices.messages = &messages;
+    readServices.archivers = &archivers;
+    readServices.makeProgress = [&progressSlot](const CRootEntry& root) -> std::unique_ptr<IReadProgress> {
+        return std::make_unique<TerminalProgress>(
+            STDERR_FILENO, ::isatty(STDERR_FILENO) == 1,
+            [&root] { return uint64_t(root.m_folderCount) + root.m_fileCount; }, progressSlot);
+    };
+    // The command line stands in for the read dialog.
+    const ReadDialog dialog = [&choice](bool, const std::u16string&) { return choice; };
+    // A new catalogue stands only together with a volume read into it.
+    documentServices.m_readIntoNewDocument = [&](CFSRecDoc& doc) {
+        return ReadMedia(doc, true, readServices, dialog, &report);
+    };
+
     // The existing catalogue is read first: a file that cannot be used is
     // reported before any reading starts, and stays as it is.
-    RootList roots;
+    CFSRecDoc doc(documentServices);
     struct stat st {};
-    if (::stat(options.output.c_str(), &st) == 0) {
-        roots = LoadCatalogueFile(options.output, HeaderAcceptance::Document);
+    const bool exists = ::stat(options.output.c_str(), &st) == 0;
+    if (exists) {
+        if (!CDocumentKind::OpenDocumentFile(doc, options.output)) return DocumentFailureStatus(doc);
+        // A file that cannot be replaced is reported before a long read.
+        if (::access(options.output.c_str(), W_OK) != 0) {
+            err << Utf8(FileErrorText(FileErrorCause::AccessDenied, FileNameToUtf16(options.output))) << '\n';
+            return CLI_FILE_OR_USAGE_ERROR;
+        }
     } else if (errno != ENOENT) {
         return ReportFailure(CatalogueError::File(FileErrorCauseFromErrno(errno), FileNameToUtf16(options.output)),
                              false, err);
@@ -309,42 +468,42 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     const uint32_t driveType = GetDriveType(*mount);
     if (driveType == 0) return ReadFailed(err, readPath + ": " + mount->fsType + " holds no files to catalogue");
 
-    auto root = std::make_unique<CRootEntry>();
-    const CRootEntry* rootView = root.get();
-    TtyHandle tty;
-    std::optional<InterruptGuard> interrupts;
-    if (tty.Get() >= 0) interrupts.emplace();
-    TerminalProgress progress(STDERR_FILENO, ::isatty(STDERR_FILENO) == 1,
-                              [rootView] { return uint64_t(rootView->m_folderCount) + rootView->m_fileCount; });
-    TerminalMessageService messages(tty.Get(), progress);
+    choice.emplace();
+    choice->readArchives = options.archives;
+    ReadRequest& request = choice->request;
+    request.path = readPath;
+    request.driveType = driveType;
+    request.sameVolume = options.sameVolume;
+    request.name = options.name;
+    request.comment = options.comment;
 
-    LocalFileSystem fileSystem;
-    CArchiverTable archivers(BuiltInArchiverLoader());
-    if (options.archives) archivers.LoadArchivers();
-    ReadServices services{fileSystem, tty.Get() >= 0 ? &messages : nullptr, options.archives ? &archivers : nullptr};
-    ReadFailure failure;
-    bool ok = false;
+    bool read = false;
     {
+        std::optional<InterruptGuard> interrupts;
+        if (tty.Get() >= 0) interrupts.emplace();
         OpenFileLimit openFiles;
-        ok = ReadVolume(*root, services, driveType, readPath, mount->mountPoint, &progress, &failure);
+        if (exists) {
+            read = ReadMedia(doc, false, readServices, dialog, &report);
+        } else {
+            CDocumentKind kind(kCatalogueUntitledBase);
+            read = kind.InitNewDocument(doc);
+        }
     }
-    archivers.UnloadArchivers();
-    progress.Clear();
-    if (!ok) {
-        if (failure.cancelled || failure.path.empty()) return ReadFailed(err);
-        return ReadFailed(err, Utf8(failure.path) + ": " + std::strerror(failure.error));
+    if (!read) {
+        if (report.outcome == ReadOutcome::Failed) {
+            if (!report.failure.cancelled && !report.failure.path.empty())
+                err << "volcatra-cli: " << Utf8(report.failure.path) << ": " << std::strerror(report.failure.error)
+                    << '\n';
+            return CLI_GENERAL_FAILURE;
+        }
+        if (messages.RefusedQuestion()) return CLI_FILE_OR_USAGE_ERROR;
+        err << "volcatra-cli: nothing was read; " << options.output << (exists ? " is unchanged" : " was not created")
+            << '\n';
+        return CLI_GENERAL_FAILURE;
     }
-    root->m_time = int64_t(std::time(nullptr));
 
-    roots.push_back(std::move(root));
-    try {
-        std::vector<CRootEntry*> plain;
-        for (const auto& r : roots) plain.push_back(r.get());
-        SaveCatalogueFile(options.output, plain);
-    } catch (const CatalogueError& e) {
-        return ReportFailure(e, true, err);
-    }
-    const CRootEntry& added = *roots.back();
+    if (!doc.DoSave(options.output, true)) return DocumentFailureStatus(doc);
+    const CRootEntry& added = *doc.Roots()[size_t(report.position)];
     out << Utf8(added.GetDisplayName()) << '\t' << Utf8(added.GetSerialText()) << '\t' << added.m_driveType << '\t'
         << Utf8(added.GetUsedSizeText()) << '\t' << added.m_folderCount << '\t' << added.m_fileCount << '\t'
         << LocalTimeText(added.m_time) << '\n';

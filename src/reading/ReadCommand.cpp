@@ -1,0 +1,213 @@
+#include "reading/ReadCommand.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <new>
+#include <vector>
+
+#include "platform/FileNameCodec.h"
+#include "platform/MountedVolumes.h"
+
+namespace volcatra {
+
+namespace {
+
+constexpr size_t kMaxLabelLength = 255;
+
+// The label as the read records it: at most 255 code units, never half a
+// surrogate pair.
+std::u16string RecordedLabel(std::u16string label) {
+    if (label.size() > kMaxLabelLength) {
+        label.resize(kMaxLabelLength);
+        if (label.back() >= 0xD800 && label.back() <= 0xDBFF) label.pop_back();
+    }
+    return label;
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// Shows the wait cursor for the lifetime of the object.
+class WaitCursor {
+public:
+    explicit WaitCursor(const std::function<void(bool)>& show) : m_show(show) {
+        if (m_show) m_show(true);
+    }
+    ~WaitCursor() {
+        if (m_show) m_show(false);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    const std::function<void(bool)>& m_show;
+};
+
+// Unloads the handler table on every exit of the read command.
+class ArchiverUnloader {
+public:
+    explicit ArchiverUnloader(CArchiverTable* table) : m_table(table) {}
+    ~ArchiverUnloader() {
+        if (m_table) m_table->UnloadArchivers();
+    }
+    ArchiverUnloader(const ArchiverUnloader&) = delete;
+    ArchiverUnloader& operator=(const ArchiverUnloader&) = delete;
+
+private:
+    CArchiverTable* m_table;
+};
+
+bool ShowReadFailed(IMessageService& messages, ReadReport& report) {
+    messages.Show(kReadFailedText, MessageButtons::Ok, MessageIcon::Stop);
+    report.outcome = ReadOutcome::Failed;
+    return false;
+}
+
+}  // namespace
+
+std::u16string InsertMediumText(const std::u16string& drive, uint32_t driveType) {
+    std::u16string text = kInsertMediumText;
+    text.replace(text.find(u"%1"), 2, drive);
+    text.replace(text.find(u"%2"), 2, driveType == DRIVE_CDROM ? kCdRomMediumName : kDiskMediumName);
+    return text;
+}
+
+std::optional<MediumRoot> FindMountedMedium(const std::string& drive, const std::string& path) {
+    std::string rootPath;
+    if (drive.empty()) {
+        const std::optional<MountEntry> mount = FindMountedVolume(path);
+        if (!mount) return std::nullopt;
+        rootPath = mount->mountPoint;
+    } else {
+        const std::string wanted = WithoutTrailingSlashes(drive);
+        const std::vector<MountEntry> mounts = ListMountedVolumes();
+        const MountEntry* found = nullptr;
+        for (const MountEntry& mount : mounts)
+            if (mount.mountPoint == wanted) found = &mount;
+        if (!found)
+            for (const MountEntry& mount : mounts)
+                if (!found && mount.source == wanted) found = &mount;
+        if (!found) return std::nullopt;
+        rootPath = found->mountPoint;
+    }
+    struct stat st {};
+    return MediumRoot{rootPath, ::stat(rootPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)};
+}
+
+bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services, const ReadRequest& request,
+                       ReadReport* report) {
+    ReadReport unused;
+    ReadReport& result = report ? *report : unused;
+    result = ReadReport{};
+    IMessageService& messages = *services.messages;
+    const WaitCursor waitCursor(services.showWaitCursor);
+
+    // The medium: asked for until it is there or the user gives up.
+    const std::string& named = request.drive.empty() ? request.path : request.drive;
+    std::optional<MediumRoot> medium;
+    for (;;) {
+        medium = services.findMedium ? services.findMedium(request.drive, request.path)
+                                     : FindMountedMedium(request.drive, request.path);
+        if (medium) break;
+        const MessageAnswer answer = messages.Show(InsertMediumText(FileNameToUtf16(named), request.driveType),
+                                                   MessageButtons::RetryCancel, MessageIcon::Exclamation);
+        if (answer != MessageAnswer::Retry) {
+            result.outcome = ReadOutcome::Cancelled;
+            return false;
+        }
+    }
+    const std::string& rootPath = medium->rootPath;
+    const bool wholeMedium = request.path.empty() || request.path == request.drive;
+    const std::string readPath = wholeMedium ? rootPath : request.path;
+    if (!medium->isFolder) return ShowReadFailed(messages, result);
+
+    // The identity of the medium, and the folder part of the read for
+    // recognising a medium or folder read before.
+    const std::u16string folderPart = CataloguePathBelow(rootPath, readPath);
+    if (folderPart.empty()) return ShowReadFailed(messages, result);
+    std::u16string label;
+    uint32_t serialNumber = 0;
+    if (!services.fileSystem->GetVolumeInformation(rootPath, label, serialNumber))
+        return ShowReadFailed(messages, result);
+    label = RecordedLabel(std::move(label));
+
+    int replacePosition = document.FindRecordedVolume(serialNumber, label, folderPart);
+    if (replacePosition >= 0) {
+        switch (request.sameVolume) {
+            case SameVolumeAnswer::Replace:
+                break;
+            case SameVolumeAnswer::Add:
+                replacePosition = -1;
+                break;
+            case SameVolumeAnswer::Ask:
+                switch (messages.Show(kSameVolumeQuestion, MessageButtons::YesNoCancel, MessageIcon::Question)) {
+                    case MessageAnswer::Yes:
+                        break;
+                    case MessageAnswer::No:
+                        replacePosition = -1;
+                        break;
+                    default:
+                        result.outcome = ReadOutcome::Cancelled;
+                        return false;
+                }
+                break;
+        }
+    }
+
+    // The new volume takes its place in the document; every exit from here
+    // on that does not commit puts the document back as it was.
+    CVolumeReadScope scope(document, replacePosition);
+    CRootEntry* root = scope.Root();
+    if (!root) return ShowReadFailed(messages, result);
+    std::unique_ptr<IReadProgress> progress;
+    bool read = false;
+    try {
+        if (request.name) root->m_name = *request.name;
+        if (request.comment) root->m_comment = *request.comment;
+        if (services.makeProgress) progress = services.makeProgress(*root);
+        const ReadServices scan{*services.fileSystem, &messages, services.archivers};
+        read = ReadVolume(*root, scan, request.driveType, readPath, rootPath, progress.get(), &result.failure);
+        // The icon phase.
+        if (read && request.readIcons && services.readIcons)
+            read = services.readIcons(*root, progress.get(), readPath, rootPath);
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+
+    if (!read) {
+        ShowReadFailed(messages, result);
+        scope.Abort();
+        return false;
+    }
+    scope.Commit(services.currentTime ? services.currentTime() : int64_t(std::time(nullptr)));
+    result.outcome = ReadOutcome::Read;
+    result.position = document.FindRoot(root);
+    result.replaced = replacePosition >= 0;
+    return true;
+}
+
+bool ReadMedia(CFSRecDoc& document, bool isNew, const ReadCommandServices& services, const ReadDialog& dialog,
+               ReadReport* report) {
+    ReadReport unused;
+    ReadReport& result = report ? *report : unused;
+    result = ReadReport{};
+    const ArchiverUnloader unloader(services.archivers);
+    std::u16string extensions;
+    if (services.archivers) extensions = services.archivers->LoadArchivers();
+
+    const std::optional<ReadChoice> choice = dialog ? dialog(isNew, extensions) : std::nullopt;
+    if (!choice) return false;
+    ReadCommandServices readServices = services;
+    if (!choice->readArchives && services.archivers) {
+        // No file may match an archive handler.
+        services.archivers->UnloadArchivers();
+        readServices.archivers = nullptr;
+    }
+    if (choice->request.path.empty() && choice->request.drive.empty()) return false;
+    return ReadIntoCatalogue(document, readServices, choice->request, &result);
+}
+
+}  // namespace volcatra
