@@ -4,6 +4,8 @@
 #include "cli/CliVerbs.h"
 #include "cli/JsonText.h"
 #include "model/CatalogueFile.h"
+#include "model/TextListing.h"
+#include "platform/ShellTypeNames.h"
 
 namespace volcatra {
 
@@ -30,6 +32,10 @@ constexpr char kExportHelp[] =
     "\n"
     "Writes the catalogue IN.fsr to OUT in the format OUT's extension names:\n"
     "  .fsr   a catalogue file\n"
+    "  .csv   a text listing of every volume, folder and file, comma-separated\n"
+    "  .prn   the same listing with space-aligned columns\n"
+    "Listings are UTF-16LE text with a byte-order mark and CR LF line ends; dates\n"
+    "are in local time, types come from the shared MIME database by name.\n"
     "An existing OUT is replaced only once the new file is completely written.\n";
 
 int Info(const CliArgs& args, std::ostream& out, std::ostream& err) {
@@ -84,15 +90,22 @@ int Dump(const CliArgs& args, std::ostream& out, std::ostream& err) {
 int Export(const CliArgs& args, std::ostream&, std::ostream& err) {
     if (args.size() != 2) return Usage(err, kExportHelp);
     const std::string ext = LowerExtension(args[1]);
-    if (ext != ".fsr") {
-        err << "volcatra-cli: unsupported output format '" << ext << "' (supported: .fsr)\n";
+    if (ext != ".fsr" && ext != ".csv" && ext != ".prn") {
+        err << "volcatra-cli: unsupported output format '" << ext << "' (supported: .fsr, .csv, .prn)\n";
         return CLI_FILE_OR_USAGE_ERROR;
     }
     const RootList roots = LoadCatalogueFile(args[0], HeaderAcceptance::Document);
     try {
         std::vector<CRootEntry*> plain;
         for (const auto& root : roots) plain.push_back(root.get());
-        SaveCatalogueFile(args[1], plain);
+        if (ext == ".fsr") {
+            SaveCatalogueFile(args[1], plain);
+        } else {
+            CCatalogueStream stream;
+            const CMimeTypeNames types;
+            WriteListing(stream, plain, ext == ".csv" ? ListingFormat::Csv : ListingFormat::SpaceAligned, types);
+            WriteFileReplacing(args[1], stream.Output());
+        }
     } catch (const CatalogueError& e) {
         return ReportFailure(e, true, err);
     }

@@ -29,6 +29,7 @@ inline constexpr uint32_t DRIVE_CDROM = 5;
 inline constexpr uint32_t DRIVE_RAMDISK = 6;
 
 class CRootEntry;
+class CNamePattern;
 
 // One file, folder, archive file or archive member.
 class CFileEntry : public CObjectBase {
@@ -55,6 +56,10 @@ public:
     // The size for the file list: kilobytes rounded up with "KB", or the
     // bytes with separators when sizeInBytes is set.
     std::u16string GetSizeText(bool sizeInBytes) const;
+
+    // Whether m_name matches a pattern made by PrepareNamePattern
+    // (model/NamePattern.h).
+    bool MatchName(const CNamePattern& pattern) const;
 
 protected:
     // The six items the entry record and the root record begin with; the

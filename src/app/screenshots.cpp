@@ -1,0 +1,92 @@
+// Writes pictures of the main window with a catalogue open, rendered
+// offscreen: volcatra-screenshots CATALOGUE.fsr OUTPUT_FOLDER
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QMdiArea>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <cstdio>
+
+#include "app/FSRecApp.h"
+#include "app/MainFrame.h"
+#include "browsing/CatalogueDocument.h"
+#include "browsing/ChildFrame.h"
+#include "browsing/FSListView.h"
+#include "browsing/FSTreeView.h"
+#include "document/ui/QtServices.h"
+
+namespace {
+
+// Message boxes cannot be answered here: their texts go to the error output.
+class CPrintingMessages : public volcatra::IMessageService {
+public:
+    volcatra::MessageAnswer Show(const std::u16string& text, volcatra::MessageButtons, volcatra::MessageIcon) override {
+        std::fprintf(stderr, "message: %s\n", QString::fromStdU16String(text).toUtf8().constData());
+        return volcatra::MessageAnswer::Cancel;
+    }
+};
+
+bool Save(QWidget& window, const QString& path) {
+    QApplication::processEvents();
+    const bool saved = window.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace volcatra;
+    // The pictures show a first start: no settings of the user are read or written.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    // Type names in the program's language.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: volcatra-screenshots CATALOGUE.fsr OUTPUT_FOLDER\n");
+        return 2;
+    }
+    // The Japanese texts need a font that has them.
+    for (const QString& family : QFontDatabase::families()) {
+        if (family.contains(QLatin1String("IPAPGothic")) || family.contains(QLatin1String("IPAGothic"))) {
+            QApplication::setFont(QFont(family, 9));
+            break;
+        }
+    }
+    CPrintingMessages messages;
+    CQtClipboard clipboard;
+    CQtSaveDialogHost saveDialog;
+    AppServices services;
+    services.m_messages = &messages;
+    services.m_clipboard = &clipboard;
+    services.m_saveDialog = &saveDialog;
+    CFSRecApp app(std::move(services));
+    if (!app.InitInstance({QString::fromLocal8Bit(argv[1])})) {
+        std::fprintf(stderr, "start-up failed\n");
+        return 1;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(folder);
+    CMainFrame* frame = app.MainFrame();
+    frame->resize(900, 560);
+    CChildFrame* child = frame->ActiveCatalogueFrame();
+    if (!child) return 1;
+    bool ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window-volumes.png")));
+    // The first volume's top folder.
+    CFSTreeView* tree = child->TreeView();
+    const QModelIndex top = tree->model()->index(0, 0);
+    const QModelIndex volume = tree->model()->index(0, 0, top);
+    if (volume.isValid()) {
+        tree->setCurrentIndex(volume);
+        tree->expandAll();
+        ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window.png"))) && ok;
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,493 @@
+#include "browsing/FSListView.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStackedLayout>
+#include <QTimer>
+#include <algorithm>
+#include <ctime>
+
+#include "browsing/CatalogueDocument.h"
+#include "browsing/ChildFrame.h"
+#include "browsing/FSTreeView.h"
+#include "document/ui/SysImageList.h"
+#include "model/TextListing.h"
+#include "platform/ShellTypeNames.h"
+
+namespace volcatra {
+
+QString FormatEntryTime(int64_t time) {
+    std::tm local{};
+    if (!ToLocalDateTime(time, local)) return {};
+    char text[32];
+    if (std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &local) == 0) return {};
+    return QString::fromLatin1(text);
+}
+
+namespace {
+
+bool IsRoot(const CFileEntry* entry) {
+    return entry->GetRuntimeClass() == &CRootEntry::s_class;
+}
+
+// For display a folder inside an archive counts as a folder too.
+bool ShownAsFolder(const CFileEntry* entry) {
+    return !IsRoot(entry) && (entry->m_attributes & (FA_DIRECTORY | FA_ARCHIVE_FOLDER)) != 0;
+}
+
+template <typename T>
+int Compare3(T a, T b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+}  // namespace
+
+// --- Model -------------------------------------------------------------------------------
+
+CFSListModel::CFSListModel(CCatalogueDocument& document, QObject* parent)
+    : QAbstractTableModel(parent), m_document(document) {}
+
+void CFSListModel::Clear() {
+    beginResetModel();
+    m_rows.clear();
+    m_kinds.clear();
+    m_kindReady.clear();
+    m_root = nullptr;
+    endResetModel();
+}
+
+void CFSListModel::FillVolumes() {
+    beginResetModel();
+    m_root = nullptr;
+    m_rows.clear();
+    m_rows.reserve(m_document.Roots().size());
+    for (const auto& root : m_document.Roots()) m_rows.push_back(root.get());
+    m_kinds.assign(m_rows.size(), QString());
+    m_kindReady.assign(m_rows.size(), true);  // volumes have no kind
+    endResetModel();
+}
+
+void CFSListModel::FillEntries(CRootEntry& root, int index) {
+    beginResetModel();
+    m_root = &root;
+    m_rows.clear();
+    const CFileArray& list = *root.m_folders[size_t(index)];
+    m_rows.reserve(list.m_entries.size());
+    for (const auto& entry : list.m_entries) m_rows.push_back(entry.get());
+    m_kinds.assign(m_rows.size(), QString());
+    m_kindReady.assign(m_rows.size(), false);
+    endResetModel();
+}
+
+const QString& CFSListModel::KindText(int row) const {
+    const size_t r = size_t(row);
+    if (!m_kindReady[r]) {
+        static const CMimeTypeNames types;
+        const CFileEntry* entry = m_rows[r];
+        m_kinds[r] = QString::fromStdU16String(types.GetTypeName(entry->m_name, ShownAsFolder(entry)));
+        m_kindReady[r] = true;
+    }
+    return m_kinds[r];
+}
+
+QString CFSListModel::Text(int row, int column) const {
+    const CFileEntry* entry = EntryAt(row);
+    if (!entry) return {};
+    const bool root = IsRoot(entry);
+    switch (column) {
+        case 0:
+            return QString::fromStdU16String(entry->GetDisplayName());
+        case 1:
+            if (root) return QString::fromStdU16String(static_cast<const CRootEntry*>(entry)->GetUsedSizeText());
+            return ShownAsFolder(entry) ? QString() : QString::fromStdU16String(entry->GetSizeText(m_sizeInBytes));
+        case 2:
+            return root ? QString() : KindText(row);
+        case 3:
+            return root || entry->m_time == 0 ? QString() : FormatEntryTime(entry->m_time);
+        default:
+            return {};
+    }
+}
+
+QIcon CFSListModel::Picture(int row) const {
+    CFileEntry* entry = m_rows[size_t(row)];
+    if (IsRoot(entry)) {
+        auto* root = static_cast<CRootEntry*>(entry);
+        return m_document.RootPicture(root->m_iconNumber, *root);
+    }
+    if (!m_root) return {};
+    if (entry->m_imageIndex == 0xFFFF) return {};
+    if (entry->m_imageIndex == 0) {
+        const int typeIndex =
+            CSysImageList::Instance().IndexForName(QString::fromStdU16String(entry->m_name), ShownAsFolder(entry));
+        const int position = m_document.GetImageIndex(*m_root, entry->m_iconNumber, typeIndex);
+        entry->m_imageIndex = position < 0 ? uint16_t(0xFFFF) : uint16_t(position);
+        if (position < 0) return {};
+    }
+    return m_document.RootImage(*m_root, entry->m_imageIndex);
+}
+
+int CFSListModel::FindName(const std::u16string& text) const {
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        if (CompareIgnoringAsciiCase(m_rows[row]->GetDisplayName(), text) == 0) return int(row);
+    return -1;
+}
+
+void CFSListModel::Sort(int key) {
+    const int column = key < 0 ? -key : key;
+    if (column == SORT_KIND)
+        for (int row = 0; row < int(m_rows.size()); ++row) KindText(row);
+    // The kind texts travel with their rows.
+    std::vector<size_t> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    const auto compare = [&](size_t ia, size_t ib) {
+        const CFileEntry* a = m_rows[ia];
+        const CFileEntry* b = m_rows[ib];
+        int d = ((b->m_attributes & FA_DIRECTORY) ? 16 : 0) - ((a->m_attributes & FA_DIRECTORY) ? 16 : 0);
+        if (d == 0) {
+            switch (column) {
+                case SORT_NAME:
+                    d = CompareIgnoringAsciiCase(a->GetDisplayName(), b->GetDisplayName());
+                    break;
+                case SORT_SIZE:
+                    d = Compare3(int64_t(a->m_size), int64_t(b->m_size));
+                    break;
+                case SORT_KIND:
+                    d = CompareIgnoringAsciiCase(m_kinds[ia].toStdU16String(), m_kinds[ib].toStdU16String());
+                    break;
+                case SORT_DATE:
+                    d = Compare3(a->m_time, b->m_time);
+                    break;
+                default:
+                    break;
+            }
+        }
+        return (key > 0 ? d : -d) < 0;
+    };
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::stable_sort(order.begin(), order.end(), compare);
+    std::vector<size_t> newPosition(order.size());
+    for (size_t i = 0; i < order.size(); ++i) newPosition[order[i]] = i;
+    std::vector<CFileEntry*> rows(m_rows.size());
+    std::vector<QString> kinds(m_rows.size());
+    std::vector<bool> ready(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        rows[i] = m_rows[order[i]];
+        kinds[i] = std::move(m_kinds[order[i]]);
+        ready[i] = m_kindReady[order[i]];
+    }
+    m_rows = std::move(rows);
+    m_kinds = std::move(kinds);
+    m_kindReady = std::move(ready);
+    QModelIndexList after;
+    for (const QModelIndex& index : before)
+        after.push_back(this->index(int(newPosition[size_t(index.row())]), index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int CFSListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CFSListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant CFSListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size()) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return Text(index.row(), index.column());
+        case Qt::DecorationRole:
+            return index.column() == 0 ? QVariant(Picture(index.row())) : QVariant();
+        case Qt::TextAlignmentRole:
+            return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                                       : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
+        default:
+            return {};
+    }
+}
+
+bool CFSListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    CFileEntry* entry = EntryAt(index.row());
+    if (role != Qt::EditRole || index.column() != 0 || !entry || !IsRoot(entry) || m_root) return false;
+    m_document.EndLabelEdit(*static_cast<CRootEntry*>(entry), value.toString().toStdU16String());
+    return true;
+}
+
+QVariant CFSListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::DisplayRole) {
+        static const char16_t* const titles[] = {u"名前", u"サイズ", u"ファイルの種類", u"更新日時"};
+        return section >= 0 && section < 4 ? QString::fromUtf16(titles[section]) : QString();
+    }
+    if (role == Qt::TextAlignmentRole)
+        return section == 1 ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags CFSListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // Label editing is on only while the volume list is shown.
+    if (!m_root && index.column() == 0) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+// --- View ------------------------------------------------------------------------------------
+
+CFSListView::CFSListView(CCatalogueDocument& document, CChildFrame& frame, const std::array<int, 4>& widths)
+    : QWidget(&frame), m_document(document), m_frame(frame), m_model(document, this) {
+    m_stack = new QStackedLayout(this);
+    m_stack->setContentsMargins(0, 0, 0, 0);
+    m_details = new QTreeView(this);
+    m_details->setModel(&m_model);
+    m_details->setRootIsDecorated(false);
+    m_details->setItemsExpandable(false);
+    m_details->setUniformRowHeights(true);
+    m_details->setAllColumnsShowFocus(true);
+    m_details->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_details->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_details->setEditTriggers(QAbstractItemView::SelectedClicked);
+    m_details->setIconSize(QSize(16, 16));
+    m_details->header()->setSectionsClickable(true);
+    m_details->header()->setSortIndicatorShown(false);
+    m_details->header()->setStretchLastSection(false);
+    m_details->header()->setSectionsMovable(false);
+    m_details->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < 4; ++column) m_details->header()->resizeSection(column, widths[size_t(column)]);
+    connect(m_details->header(), &QHeaderView::sectionClicked, this, &CFSListView::OnColumnClick);
+
+    m_icons = new QListView(this);
+    m_icons->setModel(&m_model);
+    m_icons->setSelectionModel(m_details->selectionModel());
+    m_icons->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_icons->setEditTriggers(QAbstractItemView::SelectedClicked);
+    m_icons->setUniformItemSizes(true);
+    m_icons->setLayoutMode(QListView::Batched);
+    m_icons->setBatchSize(2000);
+    m_icons->setResizeMode(QListView::Adjust);
+    m_icons->setMovement(QListView::Static);
+
+    m_stack->addWidget(m_details);
+    m_stack->addWidget(m_icons);
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_details), static_cast<QAbstractItemView*>(m_icons)}) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        view->setTabKeyNavigation(false);
+        connect(view, &QAbstractItemView::activated, this, &CFSListView::OnActivated);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint& pos) { ContextMenu(view->viewport()->mapToGlobal(pos)); });
+    }
+    setFocusProxy(m_details);
+    document.AddView(this);
+}
+
+CFSListView::~CFSListView() {
+    m_document.RemoveView(this);
+}
+
+void CFSListView::OnUpdate(int hint, CObjectBase* object) {
+    if (hint == HINT_RELABEL && object && object->GetRuntimeClass() == &CRootEntry::s_class) {
+        const auto& rows = m_model;
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            if (rows.EntryAt(row) != object) continue;
+            emit m_model.dataChanged(m_model.index(row, 0), m_model.index(row, 0));
+            if (m_sortKey == SORT_NAME || m_sortKey == -SORT_NAME) m_sortKey = SORT_NONE;
+            break;
+        }
+        return;
+    }
+    m_model.SetSizeInBytes(m_frame.SizeInBytes());
+    m_shownFolder = nullptr;
+    Fill(nullptr);
+}
+
+int CFSListView::ShowEntry(CFileEntry* entry) {
+    if (entry != m_shownFolder) {
+        m_shownFolder = entry;
+        Fill(entry);
+    }
+    return 0;
+}
+
+void CFSListView::Fill(CFileEntry* entry) {
+    m_shownRoot = nullptr;
+    if (!entry) {
+        m_model.FillVolumes();
+    } else {
+        const size_t stamp = entry->m_rootStamp;
+        const auto& roots = m_document.Roots();
+        CRootEntry* root = stamp < roots.size() ? roots[stamp].get() : nullptr;
+        if (!root || entry->m_childIndex < 0 || size_t(entry->m_childIndex) >= root->m_folders.size()) {
+            m_model.Clear();
+            return;
+        }
+        m_shownRoot = root;
+        m_model.FillEntries(*root, entry->m_childIndex);
+    }
+    m_sortKey = SORT_NAME;
+    m_model.Sort(SORT_NAME);
+}
+
+int CFSListView::SelectName(const std::u16string& name) {
+    const int row = m_model.FindName(name);
+    if (row < 0) return -1;
+    m_details->selectionModel()->select(m_model.index(row, 0),
+                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return 0;
+}
+
+void CFSListView::OnColumnClick(int column) {
+    if (column < 0 || column > 3) return;
+    int key = column + 1;
+    if (m_sortKey == key) key = -(column + 1);
+    SortBy(key);
+}
+
+void CFSListView::SortBy(int key) {
+    m_sortKey = key;
+    m_model.Sort(key);
+}
+
+void CFSListView::SetMode(ListMode mode) {
+    m_mode = mode;
+    switch (mode) {
+        case ListMode::Details:
+            m_stack->setCurrentWidget(m_details);
+            m_model.SetLargePictures(false);
+            break;
+        case ListMode::LargeIcon:
+            m_icons->setViewMode(QListView::IconMode);
+            m_icons->setFlow(QListView::LeftToRight);
+            m_icons->setWrapping(true);
+            m_icons->setIconSize(QSize(32, 32));
+            m_icons->setGridSize(QSize(96, 72));
+            m_icons->setWordWrap(true);
+            m_model.SetLargePictures(true);
+            m_stack->setCurrentWidget(m_icons);
+            break;
+        case ListMode::SmallIcon:
+            m_icons->setViewMode(QListView::ListMode);
+            m_icons->setFlow(QListView::LeftToRight);
+            m_icons->setWrapping(true);
+            m_icons->setIconSize(QSize(16, 16));
+            m_icons->setGridSize(QSize(160, 20));
+            m_icons->setWordWrap(false);
+            m_model.SetLargePictures(false);
+            m_stack->setCurrentWidget(m_icons);
+            break;
+        case ListMode::List:
+            m_icons->setViewMode(QListView::ListMode);
+            m_icons->setFlow(QListView::TopToBottom);
+            m_icons->setWrapping(true);
+            m_icons->setIconSize(QSize(16, 16));
+            m_icons->setGridSize(QSize(160, 20));
+            m_icons->setWordWrap(false);
+            m_model.SetLargePictures(false);
+            m_stack->setCurrentWidget(m_icons);
+            break;
+    }
+    setFocusProxy(ItemView());
+}
+
+std::array<int, 4> CFSListView::ColumnWidths() const {
+    std::array<int, 4> widths{};
+    for (int column = 0; column < 4; ++column) widths[size_t(column)] = m_details->header()->sectionSize(column);
+    return widths;
+}
+
+QAbstractItemView* CFSListView::ItemView() const {
+    return m_mode == ListMode::Details ? static_cast<QAbstractItemView*>(m_details) : m_icons;
+}
+
+void CFSListView::FocusRows() {
+    ItemView()->setFocus(Qt::TabFocusReason);
+}
+
+int CFSListView::SelectedRow() const {
+    const QModelIndexList rows = m_details->selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void CFSListView::OnActivated(const QModelIndex& index) {
+    CFileEntry* entry =
+        m_model.EntryAt(ItemView()->currentIndex().isValid() ? ItemView()->currentIndex().row() : index.row());
+    if (!entry) return;
+    // Posted: the tree acts after the list's own handling has returned.
+    QTimer::singleShot(0, &m_frame, [frame = &m_frame, entry]() {
+        if (CFSTreeView* tree = frame->TreeView()) tree->OpenEntry(entry);
+    });
+}
+
+void CFSListView::ContextMenu(const QPoint& globalPos) {
+    const CFileEntry* entry = m_model.EntryAt(SelectedRow());
+    const int menu = !entry ? 312 : (IsRoot(entry) ? 311 : 310);
+    m_frame.SetActiveView(this);
+    m_frame.ShowContextMenu(menu, globalPos);
+}
+
+bool CFSListView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && (watched == m_details || watched == m_icons)) {
+        m_frame.SetActiveView(this);
+    } else if (event->type() == QEvent::KeyPress && (watched == m_details || watched == m_icons)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            m_frame.ActivateTree();
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace && key->modifiers() == Qt::NoModifier) {
+            if (CFSTreeView* tree = m_frame.TreeView()) tree->SelectParent();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool CFSListView::OnCommand(uint32_t id) {
+    const std::optional<CommandState> state = QueryCommand(id);
+    if (!state) return false;
+    if (!state->m_enabled) return true;
+    const CFileEntry* entry = m_model.EntryAt(SelectedRow());
+    switch (id) {
+        case ID_COPY_NAME:
+            if (entry) m_document.CopyTextToClipboard(nullptr, *entry);
+            return true;
+        case ID_COPY_PATH:
+            if (CFSTreeView* tree = m_frame.TreeView(); tree && entry) {
+                const std::u16string prefix = tree->SelectedPath();
+                m_document.CopyTextToClipboard(&prefix, *entry);
+            }
+            return true;
+        default:
+            return true;
+    }
+}
+
+std::optional<CommandState> CFSListView::QueryCommand(uint32_t id) const {
+    switch (id) {
+        case ID_COPY_NAME:
+        case ID_COPY_PATH:
+            return CommandState{SelectedRow() >= 0, false};
+        // The volume editing commands, properties and locating real files are
+        // shown but not offered yet.
+        case ID_EDIT_CUT:
+        case ID_EDIT_COPY:
+        case ID_EDIT_PASTE:
+        case ID_RENAME:
+        case ID_PROPERTIES:
+        case ID_FIND_REAL_FILE:
+        case ID_SHOW_IN_FILE_MANAGER:
+            return CommandState{false, false};
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace volcatra
