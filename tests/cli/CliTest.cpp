@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
 #include "SampleCatalogue.h"
 #include "cli/CliCommands.h"
 #include "model/CatalogueFile.h"
@@ -22,23 +23,9 @@
 namespace volcatra {
 namespace {
 
-struct CliResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunTool(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::CliResult;
+using test::ReadBytes;
+using test::RunTool;
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "CliRun.h"
 #include "DocumentFakes.h"
 #include "SampleCatalogue.h"
 #include "cli/CliCommands.h"
@@ -18,18 +19,8 @@ namespace {
 using test::MakeRoot;
 using test::ScratchFolder;
 
-struct CliResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunTool(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::CliResult;
+using test::RunTool;
 
 void SaveRoots(const std::string& path, const RootList& roots) {
     std::vector<CRootEntry*> plain;

@@ -5,24 +5,6 @@
 
 namespace volcatra::test {
 
-CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t attributes, uint64_t size, int64_t time,
-                     int32_t childIndex) {
-    auto entry = std::make_unique<CFileEntry>();
-    entry->m_name = std::move(name);
-    entry->m_attributes = attributes;
-    entry->m_size = size;
-    entry->m_time = time;
-    entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
-}
-
-CFileArray& AddArray(CRootEntry& root, std::u16string path) {
-    root.m_folders.push_back(std::make_unique<CFileArray>());
-    root.m_folders.back()->m_path = std::move(path);
-    return *root.m_folders.back();
-}
-
 std::unique_ptr<CRootEntry> MakeVolume(std::u16string label, uint32_t driveType) {
     auto root = std::make_unique<CRootEntry>();
     root->m_volumeName = std::move(label);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "CatalogueBuilder.h"
 #include "ScriptedMessageService.h"
 #include "app/FSRecApp.h"
 #include "app/MainFrame.h"
@@ -23,10 +24,6 @@
 
 namespace volcatra::test {
 
-// Entries for building catalogues in tests.
-CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t attributes, uint64_t size = 0, int64_t time = 0,
-                     int32_t childIndex = 0);
-CFileArray& AddArray(CRootEntry& root, std::u16string path);
 std::unique_ptr<CRootEntry> MakeVolume(std::u16string label, uint32_t driveType = DRIVE_CDROM);
 
 class GuiTest : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
 #include "cli/CliCommands.h"
 #include "model/CatalogueFile.h"
 #include "platform/FileNameCodec.h"
@@ -24,17 +25,8 @@ namespace {
 
 const std::string kData = VOLCATRA_READING_DATA_DIR;
 
-struct CliResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunTool(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::CliResult;
+using test::RunTool;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

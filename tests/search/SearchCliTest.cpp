@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "CatalogueBuilder.h"
+#include "CliRun.h"
 #include "SampleCatalogue.h"
 #include "cli/CliCommands.h"
 #include "model/CatalogueFile.h"
@@ -22,35 +24,11 @@
 namespace volcatra {
 namespace {
 
-struct CliResult {
-    int status;
-    std::string out;
-    std::string err;
-};
+using test::AddEntry;
 
-CliResult RunTool(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t attributes, uint64_t size, int64_t time,
-                     int32_t childIndex = 0) {
-    auto entry = std::make_unique<CFileEntry>();
-    entry->m_name = std::move(name);
-    entry->m_attributes = attributes;
-    entry->m_size = size;
-    entry->m_time = time;
-    entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
-}
+using test::CliResult;
+using test::ReadBytes;
+using test::RunTool;
 
 // Volume Disk1 with \DOCS\SUB and a few files of every kind.
 RootList DiskCatalogue() {

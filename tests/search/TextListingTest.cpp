@@ -10,11 +10,15 @@
 #include <utility>
 #include <vector>
 
+#include "CatalogueBuilder.h"
 #include "SampleCatalogue.h"
 #include "model/TextListing.h"
 
 namespace volcatra {
 namespace {
+
+using test::AddArray;
+using test::AddEntry;
 
 // No type names at all.
 class NoTypeNames : public IShellTypeNames {
@@ -31,24 +35,6 @@ public:
     }
     mutable std::vector<std::pair<std::u16string, bool>> m_asked;
 };
-
-CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t attributes, uint64_t size = 0, int64_t time = 0,
-                     int32_t childIndex = 0) {
-    auto entry = std::make_unique<CFileEntry>();
-    entry->m_name = std::move(name);
-    entry->m_attributes = attributes;
-    entry->m_size = size;
-    entry->m_time = time;
-    entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
-}
-
-CFileArray& AddArray(CRootEntry& root, std::u16string path) {
-    root.m_folders.push_back(std::make_unique<CFileArray>());
-    root.m_folders.back()->m_path = std::move(path);
-    return *root.m_folders.back();
-}
 
 std::unique_ptr<CRootEntry> MakeRoot(std::u16string label, uint32_t serial = 0x00010002) {
     auto root = std::make_unique<CRootEntry>();
