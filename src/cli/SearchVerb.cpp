@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <ostream>
@@ -122,12 +123,20 @@ public:
         m_lastDraw = now;
         winsize size{};
         const int columns = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col : 80;
-        m_out.flush();
+        FlushOutput();
         m_err << '\r' << Utf8(FitToColumns(m_status, columns - 1)) << "\x1b[K" << std::flush;
         m_shown = true;
     }
 
     const RootList* GetSourceCatalogue() const override { return m_source; }
+
+    // How the hits collected so far reach standard output; called before
+    // anything is drawn on standard error.
+    void SetOutputFlush(std::function<void()> flush) { m_flushOutput = std::move(flush); }
+    void FlushOutput() {
+        if (m_flushOutput) m_flushOutput();
+        m_out.flush();
+    }
 
     // Removes the status line before a hit's line when both go to the same
     // terminal.
@@ -151,6 +160,7 @@ private:
     std::u16string m_status;
     bool m_shown = false;
     std::chrono::steady_clock::time_point m_lastDraw{};
+    std::function<void()> m_flushOutput;
 };
 
 // Message boxes become lines on standard error.
@@ -158,6 +168,7 @@ class CliMessages final : public IMessageService {
 public:
     CliMessages(std::ostream& err, CliSearchWindow& window) : m_err(err), m_window(window) {}
     MessageAnswer Show(const std::u16string& text, MessageButtons, MessageIcon) override {
+        m_window.FlushOutput();
         m_window.ClearStatus();
         m_err << Utf8(text) << '\n';
         return MessageAnswer::Ok;
@@ -168,39 +179,96 @@ private:
     CliSearchWindow& m_window;
 };
 
-// The result list: one line per hit on standard output.
+// The result list: one line per hit on standard output. Lines are
+// collected in a buffer that goes out in large pieces, and the texts that
+// stay the same from hit to hit (folder, catalogue file) are encoded once.
 class CliResults final : public ISearchResults {
 public:
     CliResults(std::ostream& out, bool json, CliSearchWindow& window) : m_out(out), m_json(json), m_window(window) {}
+    ~CliResults() override { Flush(); }
+    CliResults(const CliResults&) = delete;
+    CliResults& operator=(const CliResults&) = delete;
 
     void ClearResults() override { m_found = 0; }
     void BeginVolume(const CRootEntry&) override {}
 
     void AddHit(const CFileEntry& entry, const CRootEntry&, const std::u16string& folderText,
                 const std::u16string& catalogueFile) override {
-        const CHitTexts texts = MakeHitTexts(entry, m_types, false);
         m_window.ClearStatusForOutput();
+        const bool folder = ShowsAsFolder(entry);
+        const std::u16string& kind = m_types.GetTypeName(entry.m_name, folder);
+        char date[kHitDateCapacity];
+        const size_t dateLength = FormatHitDate(entry.m_time, date);
         if (m_json) {
-            m_out << "{\"name\":" << JsonString(texts.m_name) << ",\"folder\":" << JsonString(folderText)
-                  << ",\"size\":" << JsonString(texts.m_size) << ",\"kind\":" << JsonString(texts.m_kind)
-                  << ",\"date\":" << JsonString(texts.m_date) << ",\"catalogue\":" << JsonString(catalogueFile)
-                  << ",\"bytes\":" << entry.m_size << ",\"time\":" << entry.m_time
-                  << ",\"attributes\":" << entry.m_attributes << "}\n";
+            m_pending += "{\"name\":";
+            m_pending += JsonString(entry.m_name);
+            m_pending += ",\"folder\":";
+            m_pending += JsonString(folderText);
+            m_pending += ",\"size\":";
+            m_pending += JsonString(folder ? std::u16string() : entry.GetSizeText(false));
+            m_pending += ",\"kind\":";
+            m_pending += JsonString(kind);
+            m_pending += ",\"date\":\"";
+            m_pending.append(date, dateLength);
+            m_pending += "\",\"catalogue\":";
+            m_pending += JsonString(catalogueFile);
+            m_pending += ",\"bytes\":" + std::to_string(entry.m_size);
+            m_pending += ",\"time\":" + std::to_string(entry.m_time);
+            m_pending += ",\"attributes\":" + std::to_string(entry.m_attributes) + "}\n";
         } else {
-            m_out << Utf8(texts.m_name) << '\t' << Utf8(folderText) << '\t' << Utf8(texts.m_size) << '\t'
-                  << Utf8(texts.m_kind) << '\t' << Utf8(texts.m_date) << '\t' << Utf8(catalogueFile) << '\n';
+            AppendFileName(m_pending, entry.m_name);
+            m_pending += '\t';
+            m_pending += Encoded(m_folder, folderText);
+            m_pending += '\t';
+            if (!folder) AppendFileName(m_pending, entry.GetSizeText(false));
+            m_pending += '\t';
+            AppendFileName(m_pending, kind);
+            m_pending += '\t';
+            m_pending.append(date, dateLength);
+            m_pending += '\t';
+            m_pending += Encoded(m_catalogue, catalogueFile);
+            m_pending += '\n';
         }
+        if (m_pending.size() >= kFlushSize) Flush();
         ++m_found;
     }
 
     int32_t GetFoundCount() const override { return m_found; }
 
+    // Writes the collected lines to the output stream.
+    void Flush() {
+        if (m_pending.empty()) return;
+        m_out.write(m_pending.data(), std::streamsize(m_pending.size()));
+        m_pending.clear();
+    }
+
 private:
+    static constexpr size_t kFlushSize = 1 << 16;
+
+    // A text and its UTF-8 form, encoded again only when the text changes.
+    struct EncodedText {
+        std::u16string m_text;
+        std::string m_bytes;
+        bool m_valid = false;
+    };
+    static const std::string& Encoded(EncodedText& cache, const std::u16string& text) {
+        if (!cache.m_valid || cache.m_text != text) {
+            cache.m_text = text;
+            cache.m_bytes.clear();
+            AppendFileName(cache.m_bytes, text);
+            cache.m_valid = true;
+        }
+        return cache.m_bytes;
+    }
+
     std::ostream& m_out;
     const bool m_json;
     CliSearchWindow& m_window;
     CMimeTypeNames m_types;
     int32_t m_found = 0;
+    std::string m_pending;
+    EncodedText m_folder;
+    EncodedText m_catalogue;
 };
 
 int Search(const CliArgs& args, std::ostream& out, std::ostream& err) {
@@ -241,6 +309,7 @@ int Search(const CliArgs& args, std::ostream& out, std::ostream& err) {
     CliSearchWindow window(out, err, source ? &*source : nullptr);
     CliMessages messages(err, window);
     CliResults results(out, json, window);
+    window.SetOutputFlush([&results] { results.Flush(); });
     CSearchEngine engine(results, window, messages);
     const CNamePattern pattern = PrepareNamePattern(FileNameToUtf16(*name));
     {
@@ -248,7 +317,7 @@ int Search(const CliArgs& args, std::ostream& out, std::ostream& err) {
         engine.RunSearch(pattern, FileNameToUtf16(place.value_or(".")), subfolders);
     }
     window.ClearStatus();
-    out.flush();
+    window.FlushOutput();
     err << Utf8(FoundCountText(results.GetFoundCount())) << '\n';
     return CLI_OK;
 }

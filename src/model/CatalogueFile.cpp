@@ -32,7 +32,9 @@ void WriteHeader(CCatalogueStream& stream) {
     stream.WriteBytes(header, sizeof(header));
 }
 
-void ReadHeader(CCatalogueStream& stream, HeaderAcceptance acceptance) {
+}  // namespace
+
+void ReadCatalogueHeader(CCatalogueStream& stream, HeaderAcceptance acceptance) {
     if (stream.Remaining() < kHeaderTextSize)
         throw CatalogueError::Format("no header", FormatErrorCause::BadFormat, true);
     const uint8_t* text = stream.Need(kHeaderTextSize);
@@ -43,6 +45,8 @@ void ReadHeader(CCatalogueStream& stream, HeaderAcceptance acceptance) {
     if (!accepted) throw CatalogueError::Format("unsupported version", FormatErrorCause::BadFormat, true);
     stream.Need(kHeaderSize - kHeaderTextSize);
 }
+
+namespace {
 
 // A close upper estimate of a root's encoded size.
 size_t EstimatedSize(const CRootEntry& root) {
@@ -97,7 +101,7 @@ std::vector<uint8_t> WriteCatalogue(const RootList& roots) {
 RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance) {
     return Guarded([&] {
         CCatalogueStream stream(data);
-        ReadHeader(stream, acceptance);
+        ReadCatalogueHeader(stream, acceptance);
         const uint32_t count = stream.ReadCount();
         RootList roots;
         roots.reserve(stream.SafeReserve(count, 2));
@@ -129,7 +133,7 @@ std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data) {
     });
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) ThrowFileError(errno, path);
     struct stat st {};
@@ -138,15 +142,15 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
         ::close(fd);
         ThrowFileError(err, path);
     }
-    std::vector<uint8_t> data;
+    size_t filled = 0;
     try {
-        // Read straight into the result; the size is only a first guess, as
-        // the file may change while it is read.
-        size_t filled = 0;
-        data.resize(S_ISREG(st.st_mode) ? size_t(st.st_size) + 1 : 65536);
+        // The size is only a first guess, as the file may change while it is
+        // read; one byte more shows the end without a second round.
+        const size_t guess = S_ISREG(st.st_mode) ? size_t(st.st_size) + 1 : 65536;
+        if (buffer.size() < guess) buffer.resize(guess);
         for (;;) {
-            if (filled == data.size()) data.resize(data.size() * 2);
-            const ssize_t n = ::read(fd, data.data() + filled, data.size() - filled);
+            if (filled == buffer.size()) buffer.resize(buffer.size() * 2);
+            const ssize_t n = ::read(fd, buffer.data() + filled, buffer.size() - filled);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 const int err = errno;
@@ -156,12 +160,21 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
             if (n == 0) break;
             filled += size_t(n);
         }
-        data.resize(filled);
     } catch (const std::bad_alloc&) {
+        ::close(fd);
+        throw CatalogueError::General("out of memory");
+    } catch (const std::length_error&) {
         ::close(fd);
         throw CatalogueError::General("out of memory");
     }
     ::close(fd);
+    return std::span<const uint8_t>(buffer.data(), filled);
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    std::vector<uint8_t> data;
+    const size_t size = ReadWholeFileInto(path, data).size();
+    data.resize(size);
     return data;
 }
 

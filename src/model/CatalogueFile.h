@@ -27,6 +27,12 @@ inline constexpr size_t kHeaderSize = 64;
 std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots);
 std::vector<uint8_t> WriteCatalogue(const RootList& roots);
 
+class CCatalogueStream;
+
+// Reads and checks the 64-byte header. Throws CatalogueError (Format, with
+// HeaderRejected set when the text or version is not accepted).
+void ReadCatalogueHeader(CCatalogueStream& stream, HeaderAcceptance acceptance);
+
 // Decodes a catalogue file. Throws CatalogueError (Format or General).
 RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance);
 
@@ -40,6 +46,9 @@ std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data);
 // a failed save leaves an existing file untouched. Both throw CatalogueError
 // with the cause and the path on file failures.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// The same into a buffer that is reused from file to file (it only grows);
+// returns the file's bytes at its start.
+std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer);
 void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
 
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);

@@ -1,5 +1,6 @@
 #include "model/ExtensionBlocks.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "model/AnsiCodePage.h"
@@ -90,23 +91,33 @@ void PrepareExtensionBlocks(CRootEntry& root) {
 }
 
 void SerializeExtensionList(CCatalogueStream& stream, CRootEntry& root) {
-    auto& blocks = root.m_extBlocks;
     if (stream.IsStoring()) {
+        auto& blocks = root.m_extBlocks;
         stream.WriteU32(uint32_t(blocks.size()));
         for (const auto& block : blocks) {
             stream.WriteU32(uint32_t(block.size()));
             stream.WriteBytes(block.data(), block.size());
         }
     } else {
-        const uint32_t count = stream.ReadU32();
-        blocks.clear();
-        blocks.reserve(stream.SafeReserve(count, 4));
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint32_t size = stream.ReadU32();
-            blocks.push_back(stream.ReadBlock(size));
-        }
+        ReadExtensionBlocks(stream, root);
         ApplyExtensionBlocks(root);
     }
+    ReleaseAppliedBlocks(root);
+}
+
+void ReadExtensionBlocks(CCatalogueStream& stream, CRootEntry& root) {
+    auto& blocks = root.m_extBlocks;
+    const uint32_t count = stream.ReadU32();
+    blocks.clear();
+    blocks.reserve(stream.SafeReserve(count, 4));
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t size = stream.ReadU32();
+        blocks.push_back(stream.ReadBlock(size));
+    }
+}
+
+void ReleaseAppliedBlocks(CRootEntry& root) {
+    auto& blocks = root.m_extBlocks;
     for (size_t i = 0; i < blocks.size() && i < 2; ++i) {
         blocks[i].clear();
         blocks[i].shrink_to_fit();
@@ -114,6 +125,22 @@ void SerializeExtensionList(CCatalogueStream& stream, CRootEntry& root) {
 }
 
 void ApplyExtensionBlocks(CRootEntry& root) {
+    const auto& blocks = root.m_extBlocks;
+    std::vector<CNumberedEntry> entries;
+    uint32_t markers = 0;
+    // Only block 1 reaches the entries; without it no list is needed.
+    if (blocks.size() >= 2 && blocks[1].size() >= 12) {
+        uint32_t number = 0;
+        ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
+            const uint32_t marker = entry.m_size == kSizeMarker ? markers++ : kNoMarker;
+            entries.push_back({&entry, ++number, marker});
+        });
+    }
+    ApplyExtensionBlocks(root, entries, uint32_t(entries.size()), markers);
+}
+
+void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entries, uint32_t entryCount,
+                          uint32_t markerCount) {
     const auto& blocks = root.m_extBlocks;
     if (!blocks.empty() && !blocks[0].empty()) {
         const std::string_view text = Block0Text(blocks[0]);
@@ -128,18 +155,12 @@ void ApplyExtensionBlocks(CRootEntry& root) {
     root.m_usedBytes = Get64(data + 4);
     root.m_size = root.m_usedBytes;
 
-    // Hand the further values to the entries holding the size marker.
+    // The further values go to the entries holding the size marker, in file
+    // order, as long as there are values and marked entries.
     const uint64_t wanted = count ? count - 1 : 0;
-    uint64_t handedOut = 0;
-    size_t at = 12;
-    if (wanted) {
-        ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
-            if (handedOut == wanted || at + 8 > end || entry.m_size != kSizeMarker) return;
-            entry.m_size = Get64(data + at);
-            at += 8;
-            ++handedOut;
-        });
-    }
+    const uint64_t handedOut = std::min<uint64_t>({wanted, markerCount, (end - 12) / 8});
+    for (const CNumberedEntry& e : entries)
+        if (e.m_markerOrdinal < handedOut) e.m_entry->m_size = Get64(data + 12 + 8 * size_t(e.m_markerOrdinal));
     if (count == 0 || handedOut != wanted) return;
 
     // Text records follow the values; a record that runs past the end of
@@ -149,6 +170,7 @@ void ApplyExtensionBlocks(CRootEntry& root) {
         std::u16string text;
     };
     std::vector<Record> records;
+    size_t at = 12 + 8 * size_t(handedOut);
     while (at + 8 <= end) {
         const uint32_t number = Get32(data + at);
         const uint64_t length = Get32(data + at + 4);
@@ -165,15 +187,19 @@ void ApplyExtensionBlocks(CRootEntry& root) {
             root.m_comment = std::move(records[next].text);
         ++next;
     }
-    if (next == records.size()) return;
-    uint32_t number = 0;
-    ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
-        ++number;
-        if (next < records.size() && records[next].number == number) {
-            entry.m_extraText = std::move(records[next].text);
-            ++next;
-        }
-    });
+    // The records are matched against the entries in file order: each one
+    // goes to the entry with its number, and one whose number the walk over
+    // the entries has already passed (or never reaches) ends the matching.
+    uint32_t last = 0;
+    size_t k = 0;
+    for (; next < records.size(); ++next) {
+        const uint32_t number = records[next].number;
+        if (number <= last || number > entryCount) break;
+        last = number;
+        while (k < entries.size() && entries[k].m_number < number) ++k;
+        if (k < entries.size() && entries[k].m_number == number)
+            entries[k].m_entry->m_extraText = std::move(records[next].text);
+    }
 }
 
 }  // namespace volcatra

@@ -4,6 +4,9 @@
 // the entries' extra texts). Blocks from the third on are kept as read.
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "model/FileEntry.h"
 
 namespace volcatra {
@@ -17,7 +20,27 @@ void PrepareExtensionBlocks(CRootEntry& root);
 // Either way blocks 0 and 1 are released afterwards (the slot count stays).
 void SerializeExtensionList(CCatalogueStream& stream, CRootEntry& root);
 
-// Moves the content of blocks 0 and 1 into the root and its entries.
+// The parts of reading the list: the blocks as stored; moving the content
+// of blocks 0 and 1 into the root and its entries; releasing those two.
+void ReadExtensionBlocks(CCatalogueStream& stream, CRootEntry& root);
 void ApplyExtensionBlocks(CRootEntry& root);
+void ReleaseAppliedBlocks(CRootEntry& root);
+
+// An entry of a root with its place among all the root's entries: its
+// number in file order (from 1) and, when its recorded size is the size
+// marker, the marker's ordinal among the marked entries (from 0).
+inline constexpr uint32_t kNoMarker = 0xFFFFFFFF;
+struct CNumberedEntry {
+    CFileEntry* m_entry;
+    uint32_t m_number;
+    uint32_t m_markerOrdinal = kNoMarker;
+};
+
+// The same for a root of which only some entries were kept: entries (in
+// file order) are those kept, entryCount and markerCount count all of the
+// root's entries and marked entries. The kept entries get exactly what they
+// would get in the whole root.
+void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entries, uint32_t entryCount,
+                          uint32_t markerCount);
 
 }  // namespace volcatra

@@ -77,9 +77,16 @@ std::u16string FileNameToUtf16(std::string_view bytes) {
 std::string Utf16ToFileName(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
+    AppendFileName(out, text);
+    return out;
+}
+
+void AppendFileName(std::string& out, std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c < 0x80) {
+            out.push_back(char(c));
+        } else if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
             AppendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (c >= 0xDC80 && c <= 0xDCFF) {
@@ -90,7 +97,6 @@ std::string Utf16ToFileName(std::u16string_view text) {
             AppendUtf8(out, c);
         }
     }
-    return out;
 }
 
 }  // namespace volcatra

@@ -17,5 +17,7 @@ std::u16string FileNameToUtf16(std::string_view bytes);
 // Encodes to UTF-8, restoring U+DC80..U+DCFF to their bytes. Any other lone
 // surrogate (possible in names recorded elsewhere) becomes U+FFFD.
 std::string Utf16ToFileName(std::u16string_view text);
+// The same, appended to out.
+void AppendFileName(std::string& out, std::u16string_view text);
 
 }  // namespace volcatra

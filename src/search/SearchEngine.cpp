@@ -69,6 +69,18 @@ std::vector<FolderItem> ListFolder(int fd) {
     return items;
 }
 
+// A file that cannot be opened is skipped without a word, and so is anything
+// but a regular file: FIFOs and devices are never read (the check opens
+// without blocking).
+bool IsRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
 std::u16string WithFileName(const char16_t* pattern, const std::u16string& path) {
     std::u16string text(pattern);
     const size_t at = text.find(u"%1");
@@ -162,75 +174,101 @@ bool CSearchEngine::SearchFolder(const CNamePattern& pattern, const std::u16stri
 }
 
 bool CSearchEngine::SearchCatalogue(const std::u16string& catalogueFile, const CNamePattern& pattern) {
-    const RootList* volumes = m_window.GetSourceCatalogue();
-    std::optional<RootList> loaded;
-    if (!volumes) {
-        m_window.ShowStatusText(kReadingCatalogueText + catalogueFile);
-        m_window.PumpSearchMessages();
-        if (Stopped()) return false;
-        loaded = LoadCatalogueVolumes(catalogueFile);
-        if (!loaded) return true;  // skipped; the search goes on
-        volumes = &*loaded;
+    if (const RootList* volumes = m_window.GetSourceCatalogue()) {
+        bool go = true;
+        std::u16string folderText;
+        // The list's length is read anew for every volume.
+        for (size_t v = 0; go && v < volumes->size(); ++v) {
+            const CRootEntry& volume = *(*volumes)[v];
+            m_results.BeginVolume(volume);
+            const std::u16string prefix = u"[" + volume.GetDisplayName() + u"] ";
+            // Arrays in list order (not tree order): every folder and every
+            // recorded archive's member list.
+            for (size_t a = 0; go && a < volume.m_folders.size(); ++a) {
+                const CFileArray& array = *volume.m_folders[a];
+                folderText = prefix + array.m_path;
+                go = EnterRecordedFolder(folderText);
+                for (size_t e = 0; go && e < array.m_entries.size(); ++e) {
+                    const CFileEntry& entry = *array.m_entries[e];
+                    if (entry.MatchName(pattern)) go = AddHit(entry, volume, folderText, catalogueFile);
+                }
+            }
+        }
+        return go;
     }
+
+    m_window.ShowStatusText(kReadingCatalogueText + catalogueFile);
+    m_window.PumpSearchMessages();
+    if (Stopped()) return false;
+    const std::optional<ScannedCatalogue> scanned = ScanCatalogueVolumes(catalogueFile, pattern);
+    if (!scanned) return true;  // skipped; the search goes on
 
     bool go = true;
     std::u16string folderText;
-    // The list's length is read anew for every volume.
-    for (size_t v = 0; go && v < volumes->size(); ++v) {
-        const CRootEntry& volume = *(*volumes)[v];
-        m_results.BeginVolume(volume);
-        const std::u16string prefix = u"[" + volume.GetDisplayName() + u"] ";
-        // Arrays in list order (not tree order): every folder and every
-        // recorded archive's member list.
-        for (size_t a = 0; go && a < volume.m_folders.size(); ++a) {
-            const CFileArray& array = *volume.m_folders[a];
-            folderText = prefix + array.m_path;
-            m_window.ShowStatusText(kSearchingRecordedFolderText + folderText);
-            m_window.PumpSearchMessages();
-            go = !Stopped();
-            for (size_t e = 0; go && e < array.m_entries.size(); ++e) {
-                const CFileEntry& entry = *array.m_entries[e];
-                if (!entry.MatchName(pattern)) continue;
-                m_window.PumpSearchMessages();
-                go = !Stopped();
-                // Added even when the pump just asked to stop.
-                m_results.AddHit(entry, volume, folderText, catalogueFile);
-            }
+    for (size_t v = 0; go && v < scanned->size(); ++v) {
+        const CScannedVolume& volume = (*scanned)[v];
+        const CRootEntry& root = *volume.m_root;
+        m_results.BeginVolume(root);
+        const std::u16string prefix = u"[" + root.GetDisplayName() + u"] ";
+        size_t hit = 0;
+        for (size_t a = 0; go && a < root.m_folders.size(); ++a) {
+            folderText = prefix + root.m_folders[a]->m_path;
+            go = EnterRecordedFolder(folderText);
+            for (; go && hit < volume.m_hits.size() && volume.m_hits[hit].m_array == a; ++hit)
+                go = AddHit(*volume.m_hits[hit].m_entry, root, folderText, catalogueFile);
         }
     }
     return go;
 }
 
-std::optional<RootList> CSearchEngine::LoadCatalogueVolumes(const std::u16string& path) {
-    const std::string bytes = Utf16ToFileName(path);
-    // A file that cannot be opened is skipped without a word, and so is
-    // anything but a regular file: FIFOs and devices are never read (the
-    // check opens without blocking).
-    const int fd = ::open(bytes.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (!regular) return std::nullopt;
+bool CSearchEngine::EnterRecordedFolder(const std::u16string& folderText) {
+    m_window.ShowStatusText(kSearchingRecordedFolderText + folderText);
+    m_window.PumpSearchMessages();
+    return !Stopped();
+}
 
+bool CSearchEngine::AddHit(const CFileEntry& entry, const CRootEntry& volume, const std::u16string& folderText,
+                           const std::u16string& catalogueFile) {
+    m_window.PumpSearchMessages();
+    const bool go = !Stopped();
+    // Added even when the pump just asked to stop.
+    m_results.AddHit(entry, volume, folderText, catalogueFile);
+    return go;
+}
+
+std::optional<ScannedCatalogue> CSearchEngine::ScanCatalogueVolumes(const std::u16string& path,
+                                                                    const CNamePattern& pattern) {
+    const std::string bytes = Utf16ToFileName(path);
+    if (!IsRegularFile(bytes)) return std::nullopt;
     try {
         // The whole file is decoded before any of it is searched, so a file
         // that turns out damaged contributes no hits at all.
-        RootList roots;
-        {
-            const std::vector<uint8_t> data = ReadWholeFile(bytes);
-            roots = ReadCatalogue(data, HeaderAcceptance::Search);
-        }
-        return roots;
+        return ScanCatalogue(ReadWholeFileInto(bytes, m_fileBuffer), HeaderAcceptance::Search, pattern);
     } catch (const CatalogueError& e) {
-        if (e.HeaderRejected()) return std::nullopt;  // not a catalogue of this version
-        // The reader turns lack of memory into a general failure; that ends
-        // the whole search rather than this file alone.
-        if (e.Kind() == CatalogueFailure::General && std::strcmp(e.what(), "out of memory") == 0)
-            throw std::bad_alloc();
-        m_messages.Show(CatalogueFailureText(e, path), MessageButtons::Ok);
+        ReportLoadFailure(e, path);
         return std::nullopt;
     }
+}
+
+std::optional<RootList> CSearchEngine::LoadCatalogueVolumes(const std::u16string& path) {
+    const std::string bytes = Utf16ToFileName(path);
+    if (!IsRegularFile(bytes)) return std::nullopt;
+    try {
+        // The whole file is decoded before any of it is searched, so a file
+        // that turns out damaged contributes no hits at all.
+        return ReadCatalogue(ReadWholeFileInto(bytes, m_fileBuffer), HeaderAcceptance::Search);
+    } catch (const CatalogueError& e) {
+        ReportLoadFailure(e, path);
+        return std::nullopt;
+    }
+}
+
+void CSearchEngine::ReportLoadFailure(const CatalogueError& e, const std::u16string& path) {
+    if (e.HeaderRejected()) return;  // not a catalogue of this version
+    // The reader turns lack of memory into a general failure; that ends the
+    // whole search rather than this file alone.
+    if (e.Kind() == CatalogueFailure::General && std::strcmp(e.what(), "out of memory") == 0) throw std::bad_alloc();
+    m_messages.Show(CatalogueFailureText(e, path), MessageButtons::Ok);
 }
 
 }  // namespace volcatra

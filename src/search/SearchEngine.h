@@ -13,9 +13,11 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "model/CatalogueError.h"
 #include "model/CatalogueFile.h"
+#include "model/CatalogueScan.h"
 #include "model/NamePattern.h"
 #include "platform/MessageService.h"
 
@@ -110,14 +112,26 @@ public:
     // silently; a read or format error shows its message first.
     std::optional<RootList> LoadCatalogueVolumes(const std::u16string& path);
 
+    // The same, keeping only the volumes and the entries that match.
+    std::optional<ScannedCatalogue> ScanCatalogueVolumes(const std::u16string& path, const CNamePattern& pattern);
+
 private:
     bool Stopped() const { return m_window.GetSearchState() < 0; }
+    // Shows the status of a recorded folder and dispatches events; false
+    // when the search is to stop.
+    bool EnterRecordedFolder(const std::u16string& folderText);
+    // Dispatches events and adds the hit; false when the search is to stop.
+    bool AddHit(const CFileEntry& entry, const CRootEntry& volume, const std::u16string& folderText,
+                const std::u16string& catalogueFile);
+    void ReportLoadFailure(const CatalogueError& e, const std::u16string& path);
 
     ISearchResults& m_results;
     ISearchWindow& m_window;
     IMessageService& m_messages;
     // Folders entered by the current search, by device and inode.
     std::set<std::pair<uint64_t, uint64_t>> m_enteredFolders;
+    // The bytes of the catalogue file being searched, kept from file to file.
+    std::vector<uint8_t> m_fileBuffer;
 };
 
 }  // namespace volcatra

@@ -25,4 +25,8 @@ CHitTexts MakeHitTexts(const CFileEntry& entry, const IShellTypeNames& types, bo
 // The date text of a time: local "%Y/%m/%d %H:%M", or empty.
 std::u16string HitDateText(int64_t time);
 
+// The same as ASCII into a buffer; returns its length (0 for none).
+inline constexpr size_t kHitDateCapacity = 96;
+size_t FormatHitDate(int64_t time, char (&text)[kHitDateCapacity]);
+
 }  // namespace volcatra

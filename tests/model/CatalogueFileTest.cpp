@@ -17,6 +17,7 @@
 #include "TestBytes.h"
 #include "model/CatalogueError.h"
 #include "model/CatalogueFile.h"
+#include "model/ExtensionBlocks.h"
 
 namespace volcatra {
 namespace {
@@ -416,6 +417,36 @@ TEST(CatalogueFile, MalformedBlockOneIsIgnoredSafely) {
         RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
         EXPECT_EQ(roots[0]->m_usedBytes, 0x3000u) << block1;
         EXPECT_EQ(roots[0]->m_folders[0]->m_entries[0]->m_extraText, u"");
+    }
+}
+
+TEST(CatalogueFile, TextRecordsAreMatchedInFileOrder) {
+    // Records go to the entries with their numbers while the walk over the
+    // entries meets them in order; a record the walk has passed (a repeat,
+    // a number going back) or never reaches ends the matching.
+    struct Case {
+        std::vector<uint32_t> numbers;
+        std::u16string expected;  // per entry 1..4: the record's letter or '-'
+    };
+    const Case cases[] = {
+        {{1, 3}, u"A-B-"}, {{2, 2, 3}, u"-A--"}, {{3, 1, 4}, u"--A-"}, {{5, 1}, u"----"},
+        {{0, 2}, u"-B--"}, {{2, 0, 3}, u"-A--"}, {{4}, u"---A"},
+    };
+    for (const Case& c : cases) {
+        auto root = std::make_unique<CRootEntry>();
+        root->m_folders.push_back(std::make_unique<CFileArray>());
+        for (int i = 0; i < 4; ++i) root->m_folders[0]->m_entries.push_back(File(u"f", 1));
+        std::vector<uint8_t> block = Hex("01 00 00 00 00 30 00 00 00 00 00 00");
+        char16_t letter = u'A';
+        for (uint32_t number : c.numbers) {
+            Append(block, {uint8_t(number), 0, 0, 0, 1, 0, 0, 0, uint8_t(letter++), 0});
+        }
+        root->m_extBlocks = {{}, block};
+        ApplyExtensionBlocks(*root);
+        std::u16string got;
+        for (const auto& entry : root->m_folders[0]->m_entries)
+            got += entry->m_extraText.empty() ? u'-' : entry->m_extraText[0];
+        EXPECT_EQ(got, c.expected) << c.numbers.size() << " records, first " << c.numbers[0];
     }
 }
 
