@@ -232,8 +232,9 @@ private:
     // Classes and objects share one numbering starting at 1.
     uint32_t m_counter = 1;
     std::unordered_map<uint32_t, const CRuntimeClass*> m_classes;
-    // The short tag known to name the entry class; 0 is never a class tag.
-    uint16_t m_entryShortTag = 0;
+    // The short tag known to name the entry class; none at first (no
+    // 16-bit value equals the initial one).
+    uint32_t m_entryShortTag = 0x10000;
 
     CScannedVolume* m_volume = nullptr;
     std::vector<CNumberedEntry>* m_numbered = nullptr;

@@ -90,12 +90,15 @@ TEST(CatalogueScan, DamagedFilesFailAsTheWholeReadFails) {
         const std::span<const uint8_t> part(bytes.data(), size);
         ExpectSameOutcome(part, HeaderAcceptance::Search, jpeg, "truncated to " + std::to_string(size));
     }
-    // Every byte changed in two ways: flipped, and set to a length or tag
-    // marker.
+    // Every byte changed in two ways (flipped, and set to a length or tag
+    // marker), and every 16-bit item set to zero (a null tag, an empty count).
     for (size_t at = 0; at < bytes.size(); ++at) {
-        for (uint8_t value : {uint8_t(bytes[at] ^ 0xFF), uint8_t(0xFF)}) {
-            std::vector<uint8_t> changed = bytes;
-            changed[at] = value;
+        std::vector<std::vector<uint8_t>> variants(3, bytes);
+        variants[0][at] ^= 0xFF;
+        variants[1][at] = 0xFF;
+        variants[2][at] = 0;
+        if (at + 1 < bytes.size()) variants[2][at + 1] = 0;
+        for (const std::vector<uint8_t>& changed : variants) {
             ExpectSameOutcome(changed, HeaderAcceptance::Search, all, "byte " + std::to_string(at));
             ExpectSameOutcome(changed, HeaderAcceptance::Document, jpeg, "byte " + std::to_string(at));
         }
