@@ -1,15 +1,20 @@
 #include "platform/ShellTypeNames.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace volcatra {
 
@@ -82,6 +87,42 @@ inline size_t Bucket(char16_t folded) {
     return folded < 0x80 ? folded : kBuckets - 1;
 }
 
+// The glob patterns of every type. The database reads each of its "mime"
+// folders; update-mime-database writes all the patterns of a folder, one per
+// line as "weight:type:pattern[:flags]", to a globs2 file there, which is
+// read in about a millisecond. Without such a file in every folder the
+// types are asked one by one, which parses every type's description (about
+// a tenth of a second). More patterns than the database uses (those of a
+// folder that a later one overrides) only make fewer names share answers.
+QStringList AllGlobPatterns(const QMimeDatabase& database) {
+    QStringList patterns;
+    const QStringList folders =
+        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, u"mime"_s, QStandardPaths::LocateDirectory);
+    bool complete = !folders.isEmpty();
+    for (const QString& folder : folders) {
+        QFile globs(folder + u"/globs2"_s);
+        if (!globs.open(QIODevice::ReadOnly)) {
+            complete = false;
+            break;
+        }
+        while (!globs.atEnd()) {
+            const QByteArray line = globs.readLine().trimmed();
+            if (line.isEmpty() || line.startsWith('#')) continue;
+            // The pattern is all after the second colon, without the flags.
+            const qsizetype first = line.indexOf(':');
+            const qsizetype second = first < 0 ? -1 : line.indexOf(':', first + 1);
+            if (second < 0) continue;
+            QByteArray pattern = line.mid(second + 1);
+            if (pattern.endsWith(":cs")) pattern.chop(3);
+            patterns.append(QString::fromUtf8(pattern));
+        }
+    }
+    if (complete) return patterns;
+    patterns.clear();
+    for (const QMimeType& type : database.allMimeTypes()) patterns += type.globPatterns();
+    return patterns;
+}
+
 }  // namespace
 
 struct CMimeTypeNames::Impl {
@@ -143,45 +184,41 @@ void CMimeTypeNames::Impl::LoadPatterns() {
         // the literal text, which keeps the checks on the safe side.
         return c == u'*' || c == u'?' || c == u'[' || c == u']' || c == u'\\';
     };
-    const QList<QMimeType> types = m_database.allMimeTypes();
-    for (const QMimeType& type : types) {
-        const QStringList globs = type.globPatterns();
-        for (const QString& glob : globs) {
-            if (glob.isEmpty() || glob.startsWith(u"*.")) continue;
-            qsizetype firstWildcard = 0;
-            while (firstWildcard < glob.size() && !isWildcard(glob[firstWildcard])) ++firstWildcard;
-            qsizetype lastWildcard = glob.size() - 1;
-            while (lastWildcard >= 0 && !isWildcard(glob[lastWildcard])) --lastWildcard;
+    for (const QString& glob : AllGlobPatterns(m_database)) {
+        if (glob.isEmpty() || glob.startsWith(u"*.")) continue;
+        qsizetype firstWildcard = 0;
+        while (firstWildcard < glob.size() && !isWildcard(glob[firstWildcard])) ++firstWildcard;
+        qsizetype lastWildcard = glob.size() - 1;
+        while (lastWildcard >= 0 && !isWildcard(glob[lastWildcard])) --lastWildcard;
 
-            CGlobRule pattern{CGlobRule::Other, {}, {}, 0};
-            if (firstWildcard == glob.size()) {
-                pattern.kind = CGlobRule::Whole;
-                pattern.head = FoldAll(glob);
-            } else {
-                pattern.head = FoldAll(QStringView(glob).left(firstWildcard));
-                pattern.tail = FoldAll(QStringView(glob).mid(lastWildcard + 1));
-                if (firstWildcard == lastWildcard && glob[firstWildcard] == u'*') {
-                    // One star and nothing else: "head*" or "*tail" ("*" alone stays Other).
-                    if (pattern.tail.empty() && !pattern.head.empty()) pattern.kind = CGlobRule::Prefix;
-                    if (pattern.head.empty() && !pattern.tail.empty()) pattern.kind = CGlobRule::Suffix;
-                }
+        CGlobRule pattern{CGlobRule::Other, {}, {}, 0};
+        if (firstWildcard == glob.size()) {
+            pattern.kind = CGlobRule::Whole;
+            pattern.head = FoldAll(glob);
+        } else {
+            pattern.head = FoldAll(QStringView(glob).left(firstWildcard));
+            pattern.tail = FoldAll(QStringView(glob).mid(lastWildcard + 1));
+            if (firstWildcard == lastWildcard && glob[firstWildcard] == u'*') {
+                // One star and nothing else: "head*" or "*tail" ("*" alone stays Other).
+                if (pattern.tail.empty() && !pattern.head.empty()) pattern.kind = CGlobRule::Prefix;
+                if (pattern.head.empty() && !pattern.tail.empty()) pattern.kind = CGlobRule::Suffix;
             }
-            for (const QChar c : glob)
-                if (c.unicode() >= 0x80) m_foreignLetters = true;
-            if (m_patterns.size() >= 0xFFFF) {
-                m_everyNameAsked = true;
-                continue;
-            }
-            const auto index = static_cast<uint16_t>(m_patterns.size());
-            pattern.keyId = static_cast<char16_t>(index);
-            if (!pattern.head.empty())
-                m_byFirst[Bucket(pattern.head.front())].push_back(index);
-            else if (!pattern.tail.empty())
-                m_byLast[Bucket(pattern.tail.back())].push_back(index);
-            else
-                m_everyNameAsked = true;
-            m_patterns.push_back(std::move(pattern));
         }
+        for (const QChar c : glob)
+            if (c.unicode() >= 0x80) m_foreignLetters = true;
+        if (m_patterns.size() >= 0xFFFF) {
+            m_everyNameAsked = true;
+            continue;
+        }
+        const auto index = static_cast<uint16_t>(m_patterns.size());
+        pattern.keyId = static_cast<char16_t>(index);
+        if (!pattern.head.empty())
+            m_byFirst[Bucket(pattern.head.front())].push_back(index);
+        else if (!pattern.tail.empty())
+            m_byLast[Bucket(pattern.tail.back())].push_back(index);
+        else
+            m_everyNameAsked = true;
+        m_patterns.push_back(std::move(pattern));
     }
 }
 
@@ -259,9 +296,8 @@ bool CMimeTypeNames::Impl::IsKeyable(std::u16string_view name, size_t& firstDot)
 // The database's answer depends only on which of its patterns match the
 // name, so names known to be matched by the same patterns share one answer;
 // other names go to the database, remembered by their full text. Reading
-// the patterns costs as much as some 15,000 lookups (each type's XML file
-// is parsed), so it waits until enough names were looked up for it to pay
-// off: small listings never read them.
+// the patterns waits until some names were looked up, so that a short
+// listing never pays for it.
 std::u16string CMimeTypeNames::Impl::TypeOf(std::u16string_view name) {
     if (!m_patternsKnown && m_lookups >= kLookupsBeforeSharing) LoadPatterns();
     if (size_t firstDot = 0; m_patternsKnown && IsKeyable(name, firstDot) && BuildKey(name, firstDot)) {

@@ -38,8 +38,10 @@ public:
 
     // Until this many names were looked up in the database, each name is
     // looked up on its own; then the database's patterns are read (about a
-    // tenth of a second) and names share answers as described above.
-    static constexpr size_t kLookupsBeforeSharing = 1024;
+    // millisecond from its pattern files, a tenth of a second where only
+    // the database itself can list them) and names share answers as
+    // described above.
+    static constexpr size_t kLookupsBeforeSharing = 64;
 
 private:
     struct Impl;

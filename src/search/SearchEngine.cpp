@@ -7,12 +7,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
 
 #include "model/CatalogueError.h"
 #include "platform/FileNameCodec.h"
+#include "search/CatalogueScanJob.h"
 
 namespace volcatra {
 
@@ -67,18 +69,6 @@ std::vector<FolderItem> ListFolder(int fd) {
     }
     ::closedir(dir);
     return items;
-}
-
-// A file that cannot be opened is skipped without a word, and so is anything
-// but a regular file: FIFOs and devices are never read (the check opens
-// without blocking).
-bool IsRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
 }
 
 std::u16string WithFileName(const char16_t* pattern, const std::u16string& path) {
@@ -160,9 +150,31 @@ bool CSearchEngine::SearchFolder(const CNamePattern& pattern, const std::u16stri
     }
     const std::vector<FolderItem> items = ListFolder(fd);
 
-    for (const FolderItem& item : items) {
-        if (!item.m_catalogue) continue;
-        if (!SearchCatalogue(dir + FileNameToUtf16(item.m_name), pattern)) return false;
+    // The folder's catalogue files in order. While the hits of one are
+    // handed on, the next one is read on a worker thread.
+    std::vector<std::u16string> catalogues;
+    for (const FolderItem& item : items)
+        if (item.m_catalogue) catalogues.push_back(dir + FileNameToUtf16(item.m_name));
+    std::unique_ptr<CCatalogueScanJob> ahead;
+    std::optional<ScannedCatalogue> spent;  // the previous file's hits, handed on
+    for (size_t i = 0; i < catalogues.size(); ++i) {
+        const std::u16string& file = catalogues[i];
+        m_window.ShowStatusText(kReadingCatalogueText + file);
+        m_window.PumpSearchMessages();
+        if (Stopped()) return false;
+        std::optional<ScannedCatalogue> scanned;
+        try {
+            if (!ahead) ahead = std::make_unique<CCatalogueScanJob>(Utf16ToFileName(file), pattern, m_fileBuffer);
+            const std::unique_ptr<CCatalogueScanJob> job = std::move(ahead);
+            scanned = job->Take();
+        } catch (const CatalogueError& e) {
+            ReportLoadFailure(e, file);
+        }
+        if (i + 1 < catalogues.size())
+            ahead = std::make_unique<CCatalogueScanJob>(Utf16ToFileName(catalogues[i + 1]), pattern, m_fileBuffer,
+                                                        std::move(spent));
+        if (scanned && !SearchScanned(*scanned, file)) return false;
+        spent = std::move(scanned);
     }
     if (includeSubfolders) {
         for (const FolderItem& item : items) {
@@ -202,11 +214,14 @@ bool CSearchEngine::SearchCatalogue(const std::u16string& catalogueFile, const C
     if (Stopped()) return false;
     const std::optional<ScannedCatalogue> scanned = ScanCatalogueVolumes(catalogueFile, pattern);
     if (!scanned) return true;  // skipped; the search goes on
+    return SearchScanned(*scanned, catalogueFile);
+}
 
+bool CSearchEngine::SearchScanned(const ScannedCatalogue& scanned, const std::u16string& catalogueFile) {
     bool go = true;
     std::u16string folderText;
-    for (size_t v = 0; go && v < scanned->size(); ++v) {
-        const CScannedVolume& volume = (*scanned)[v];
+    for (size_t v = 0; go && v < scanned.size(); ++v) {
+        const CScannedVolume& volume = scanned[v];
         const CRootEntry& root = *volume.m_root;
         m_results.BeginVolume(root);
         const std::u16string prefix = u"[" + root.GetDisplayName() + u"] ";
@@ -238,25 +253,8 @@ bool CSearchEngine::AddHit(const CFileEntry& entry, const CRootEntry& volume, co
 
 std::optional<ScannedCatalogue> CSearchEngine::ScanCatalogueVolumes(const std::u16string& path,
                                                                     const CNamePattern& pattern) {
-    const std::string bytes = Utf16ToFileName(path);
-    if (!IsRegularFile(bytes)) return std::nullopt;
     try {
-        // The whole file is decoded before any of it is searched, so a file
-        // that turns out damaged contributes no hits at all.
-        return ScanCatalogue(ReadWholeFileInto(bytes, m_fileBuffer), HeaderAcceptance::Search, pattern);
-    } catch (const CatalogueError& e) {
-        ReportLoadFailure(e, path);
-        return std::nullopt;
-    }
-}
-
-std::optional<RootList> CSearchEngine::LoadCatalogueVolumes(const std::u16string& path) {
-    const std::string bytes = Utf16ToFileName(path);
-    if (!IsRegularFile(bytes)) return std::nullopt;
-    try {
-        // The whole file is decoded before any of it is searched, so a file
-        // that turns out damaged contributes no hits at all.
-        return ReadCatalogue(ReadWholeFileInto(bytes, m_fileBuffer), HeaderAcceptance::Search);
+        return ScanCatalogueFile(Utf16ToFileName(path), pattern, m_fileBuffer);
     } catch (const CatalogueError& e) {
         ReportLoadFailure(e, path);
         return std::nullopt;

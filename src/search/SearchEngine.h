@@ -107,12 +107,10 @@ public:
     // of the window's source catalogue. Returns false when stopped.
     bool SearchCatalogue(const std::u16string& catalogueFile, const CNamePattern& pattern);
 
-    // Reads a catalogue file whole. A file that cannot be opened, is no
-    // regular file, or has another header or a version above 1.00 fails
-    // silently; a read or format error shows its message first.
-    std::optional<RootList> LoadCatalogueVolumes(const std::u16string& path);
-
-    // The same, keeping only the volumes and the entries that match.
+    // Reads a catalogue file whole and keeps its volumes and the entries
+    // that match. A file that cannot be opened, is no regular file, or has
+    // another header or a version above 1.00 is skipped silently; a read or
+    // format error shows its message first.
     std::optional<ScannedCatalogue> ScanCatalogueVolumes(const std::u16string& path, const CNamePattern& pattern);
 
 private:
@@ -124,6 +122,8 @@ private:
     bool AddHit(const CFileEntry& entry, const CRootEntry& volume, const std::u16string& folderText,
                 const std::u16string& catalogueFile);
     void ReportLoadFailure(const CatalogueError& e, const std::u16string& path);
+    // Hands on the hits of a scanned catalogue file; false when stopped.
+    bool SearchScanned(const ScannedCatalogue& scanned, const std::u16string& catalogueFile);
 
     ISearchResults& m_results;
     ISearchWindow& m_window;

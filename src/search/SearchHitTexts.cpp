@@ -1,6 +1,5 @@
 #include "search/SearchHitTexts.h"
 
-#include <cstdio>
 #include <ctime>
 
 namespace volcatra {
@@ -12,9 +11,26 @@ bool ShowsAsFolder(const CFileEntry& entry) {
 size_t FormatHitDate(int64_t time, char (&text)[kHitDateCapacity]) {
     std::tm local{};
     if (!ToLocalDateTime(time, local)) return 0;
-    const int length = std::snprintf(text, sizeof(text), "%04d/%02d/%02d %02d:%02d", local.tm_year + 1900,
-                                     local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
-    return length > 0 ? size_t(length) : 0;
+    // "%04d/%02d/%02d %02d:%02d" by hand: this runs for every hit, and the
+    // fields are known to be in range (the year has at most four digits).
+    char* p = text;
+    auto put = [&p](int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i) {
+            p[i] = char('0' + value % 10);
+            value /= 10;
+        }
+        p += digits;
+    };
+    put(local.tm_year + 1900, 4);
+    *p++ = '/';
+    put(local.tm_mon + 1, 2);
+    *p++ = '/';
+    put(local.tm_mday, 2);
+    *p++ = ' ';
+    put(local.tm_hour, 2);
+    *p++ = ':';
+    put(local.tm_min, 2);
+    return size_t(p - text);
 }
 
 std::u16string HitDateText(int64_t time) {

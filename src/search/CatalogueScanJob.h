@@ -1,0 +1,54 @@
+// Reading and scanning catalogue files for a search, now or on a worker
+// thread, so that the next file of a folder is ready when the search comes
+// to it.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/CatalogueScan.h"
+#include "model/NamePattern.h"
+
+namespace volcatra {
+
+// Reads the file (its path as bytes) whole into buffer and keeps the volumes
+// and the entries that match. nullopt for a file that is skipped without a
+// word: one that cannot be opened or is no regular file (FIFOs and devices
+// are never read). Throws CatalogueError when reading or decoding fails.
+std::optional<ScannedCatalogue> ScanCatalogueFile(const std::string& path, const CNamePattern& pattern,
+                                                  std::vector<uint8_t>& buffer);
+
+// ScanCatalogueFile on a worker thread. The pattern and the buffer are used
+// until Take returns or the job is destroyed (which waits for it). The job
+// first releases a result that is no longer needed: memory is best given
+// back by the thread that took it.
+class CCatalogueScanJob {
+public:
+    CCatalogueScanJob(std::string path, const CNamePattern& pattern, std::vector<uint8_t>& buffer,
+                      std::optional<ScannedCatalogue> spent = std::nullopt);
+    ~CCatalogueScanJob();
+    CCatalogueScanJob(const CCatalogueScanJob&) = delete;
+    CCatalogueScanJob& operator=(const CCatalogueScanJob&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+    // Waits for the job and gives its result, or throws what it threw. Once.
+    std::optional<ScannedCatalogue> Take();
+
+private:
+    void Run() noexcept;
+
+    const std::string m_path;
+    const CNamePattern& m_pattern;
+    std::vector<uint8_t>& m_buffer;
+    std::optional<ScannedCatalogue> m_spent;
+    std::optional<ScannedCatalogue> m_result;
+    std::exception_ptr m_error;
+    std::thread m_thread;
+};
+
+}  // namespace volcatra
