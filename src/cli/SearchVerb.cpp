@@ -196,7 +196,7 @@ public:
                 const std::u16string& catalogueFile) override {
         m_window.ClearStatusForOutput();
         const bool folder = ShowsAsFolder(entry);
-        const std::u16string& kind = m_types.GetTypeName(entry.m_name, folder);
+        const std::u16string& kind = m_types.TypeNameOf(entry.m_name, folder);
         char date[kHitDateCapacity];
         const size_t dateLength = FormatHitDate(entry.m_time, date);
         if (m_json) {
@@ -220,7 +220,7 @@ public:
             m_pending += '\t';
             m_pending += Encoded(m_folder, folderText);
             m_pending += '\t';
-            if (!folder) AppendFileName(m_pending, entry.GetSizeText(false));
+            if (!folder) AppendSizeText(m_pending, entry.m_size, false);
             m_pending += '\t';
             AppendFileName(m_pending, kind);
             m_pending += '\t';

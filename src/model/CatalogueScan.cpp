@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "model/AnsiCodePage.h"
 #include "model/CatalogueStream.h"
@@ -51,8 +52,7 @@ public:
     size_t Remaining() const { return size_t(m_end - m_p); }
 
     // Reads one tagged root and everything below it.
-    void ReadRoot(CScannedVolume& volume, std::vector<CNumberedEntry>& numbered, uint32_t& entryCount,
-                  uint32_t& markerCount) {
+    void ReadRoot(CScannedVolume& volume, uint32_t& entryCount, uint32_t& markerCount) {
         ReadTag(CRootEntry::s_class);
         TakeNumber();
         auto root = std::make_unique<CRootEntry>();
@@ -74,7 +74,6 @@ public:
         ReadU32();
         const uint32_t arrays = ReadCount();
         m_volume = &volume;
-        m_numbered = &numbered;
         m_entryCount = 0;
         m_markerCount = 0;
         for (uint32_t a = 0; a < arrays; ++a) {
@@ -180,6 +179,21 @@ private:
         if (cls != &expected) throw ScanFallback{};
     }
 
+    // Whether a name in the file's bytes (UTF-16LE) ends with the pattern's
+    // tail, ignoring the case of ASCII letters: most names are turned away
+    // here without being copied.
+    bool EndsWithTail(const uint8_t* name, size_t length) const {
+        const std::u16string_view tail = m_pattern.Tail();
+        if (length < tail.size()) return false;
+        const uint8_t* p = name + 2 * (length - tail.size());
+        for (size_t i = tail.size(); i-- > 0;) {
+            char16_t c = char16_t(p[2 * i] | p[2 * i + 1] << 8);
+            if (c >= u'a' && c <= u'z') c = char16_t(c - (u'a' - u'A'));
+            if (c != tail[i]) return false;
+        }
+        return true;
+    }
+
     // Reads one tagged entry of array `array` and keeps it when it matches.
     void ReadEntry(uint32_t array) {
         // Nearly every entry's tag is the short reference to the entry class.
@@ -189,15 +203,15 @@ private:
             ReadTag(CFileEntry::s_class);
         TakeNumber();
 
-        const char16_t* name;
+        const char16_t* name = nullptr;
+        const uint8_t* rawName = nullptr;
         size_t nameLength;
         if (Remaining() >= 4 && m_p[0] == 0xFF && m_p[1] == 0xFE && m_p[2] == 0xFF && m_p[3] < 0xFF) {
             // The short wide form, as every name under 255 characters is
-            // written.
+            // written: matched where it lies, copied only when it may match.
             nameLength = m_p[3];
             m_p += 4;
-            std::memcpy(m_name, Need(nameLength * sizeof(char16_t)), nameLength * sizeof(char16_t));
-            name = m_name;
+            rawName = Need(nameLength * sizeof(char16_t));
         } else {
             m_longName = ReadText();
             name = m_longName.data();
@@ -213,17 +227,21 @@ private:
 
         ++m_entryCount;
         const uint32_t marker = size == kSizeMarker ? m_markerCount++ : kNoMarker;
+        if (rawName) {
+            if (!EndsWithTail(rawName, nameLength)) return;
+            std::memcpy(m_name, rawName, nameLength * sizeof(char16_t));
+            name = m_name;
+        }
         if (!MatchesNamePattern(std::u16string_view(name, nameLength), m_pattern)) return;
 
-        auto entry = std::make_unique<CFileEntry>();
-        entry->m_name.assign(name, nameLength);
-        entry->m_attributes = attributes;
-        entry->m_iconNumber = int16_t(iconNumber);
-        entry->m_childIndex = int32_t(childIndex);
-        entry->m_size = size;
-        entry->m_time = time;
-        m_numbered->push_back({entry.get(), m_entryCount, marker});
-        m_volume->m_hits.push_back({array, std::move(entry)});
+        CScannedHit& hit = m_volume->AddHit(array, std::u16string_view(name, nameLength));
+        hit.m_attributes = attributes;
+        hit.m_iconNumber = int16_t(iconNumber);
+        hit.m_childIndex = int32_t(childIndex);
+        hit.m_size = size;
+        hit.m_time = time;
+        hit.m_entryNumber = m_entryCount;
+        hit.m_markerOrdinal = marker;
     }
 
     const uint8_t* m_p;
@@ -237,14 +255,14 @@ private:
     uint32_t m_entryShortTag = 0x10000;
 
     CScannedVolume* m_volume = nullptr;
-    std::vector<CNumberedEntry>* m_numbered = nullptr;
     uint32_t m_entryCount = 0;
     uint32_t m_markerCount = 0;
     char16_t m_name[kShortNameLength];
     std::u16string m_longName;
 };
 
-ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance, const CNamePattern& pattern) {
+ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance, const CNamePattern& pattern,
+                      ScannedCatalogue& recycled) {
     CCatalogueStream head(data);
     ReadCatalogueHeader(head, acceptance);
     const uint32_t count = head.ReadCount();
@@ -252,7 +270,6 @@ ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance
     CScanner scanner(data, head.Position(), pattern);
     ScannedCatalogue volumes;
     struct Totals {
-        std::vector<CNumberedEntry> numbered;
         uint32_t entries = 0;
         uint32_t markers = 0;
     };
@@ -261,8 +278,15 @@ ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance
         // Each root takes at least a few bytes: a count beyond what remains
         // ends in the scanner's check before anything large is allocated.
         CScannedVolume& volume = volumes.emplace_back();
+        if (i < recycled.size()) {
+            // Lists that grew to their size once need not grow again.
+            volume.m_hits = std::move(recycled[i].m_hits);
+            volume.m_hits.clear();
+            volume.m_names = std::move(recycled[i].m_names);
+            volume.m_names.clear();
+        }
         Totals& t = totals.emplace_back();
-        scanner.ReadRoot(volume, t.numbered, t.entries, t.markers);
+        scanner.ReadRoot(volume, t.entries, t.markers);
     }
 
     // The icon stores and extension lists follow the objects.
@@ -272,7 +296,23 @@ ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance
         for (size_t i = 0; i < volumes.size(); ++i) {
             CRootEntry& root = *volumes[i].m_root;
             ReadExtensionBlocks(rest, root);
-            ApplyExtensionBlocks(root, totals[i].numbered, totals[i].entries, totals[i].markers);
+            // Block 1 may change the hits' sizes and give them extra texts.
+            CScannedVolume& volume = volumes[i];
+            std::vector<CNumberedEntry> numbered;
+            std::vector<std::u16string> texts;
+            if (root.m_extBlocks.size() >= 2) {
+                texts.resize(volume.m_hits.size());
+                numbered.reserve(volume.m_hits.size());
+                for (size_t h = 0; h < volume.m_hits.size(); ++h)
+                    numbered.push_back({&volume.m_hits[h].m_size, &texts[h], volume.m_hits[h].m_entryNumber,
+                                        volume.m_hits[h].m_markerOrdinal});
+            }
+            ApplyExtensionBlocks(root, numbered, totals[i].entries, totals[i].markers);
+            for (size_t h = 0; h < texts.size(); ++h) {
+                if (texts[h].empty()) continue;
+                volume.m_extraTexts.push_back(std::move(texts[h]));
+                volume.m_hits[h].m_extraText = uint32_t(volume.m_extraTexts.size());
+            }
             ReleaseAppliedBlocks(root);
         }
     } catch (const CatalogueError&) {
@@ -290,8 +330,8 @@ ScannedCatalogue ReadAndFilter(std::span<const uint8_t> data, HeaderAcceptance a
     for (auto& root : roots) {
         CScannedVolume& volume = volumes.emplace_back();
         for (size_t a = 0; a < root->m_folders.size(); ++a) {
-            for (auto& entry : root->m_folders[a]->m_entries)
-                if (entry->MatchName(pattern)) volume.m_hits.push_back({uint32_t(a), std::move(entry)});
+            for (const auto& entry : root->m_folders[a]->m_entries)
+                if (entry->MatchName(pattern)) volume.AddEntry(uint32_t(a), *entry);
             root->m_folders[a]->m_entries.clear();
         }
         volume.m_root = std::move(root);
@@ -301,11 +341,49 @@ ScannedCatalogue ReadAndFilter(std::span<const uint8_t> data, HeaderAcceptance a
 
 }  // namespace
 
-ScannedCatalogue ScanCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance,
-                               const CNamePattern& pattern) {
+CScannedHit& CScannedVolume::AddHit(uint32_t array, std::u16string_view name) {
+    CScannedHit& hit = m_hits.emplace_back();
+    hit.m_array = array;
+    hit.m_nameOffset = m_names.size();
+    hit.m_nameLength = name.size();
+    m_names.append(name);
+    return hit;
+}
+
+void CScannedVolume::AddEntry(uint32_t array, const CFileEntry& entry) {
+    CScannedHit& hit = AddHit(array, entry.m_name);
+    hit.m_attributes = entry.m_attributes;
+    hit.m_iconNumber = entry.m_iconNumber;
+    hit.m_childIndex = entry.m_childIndex;
+    hit.m_size = entry.m_size;
+    hit.m_time = entry.m_time;
+    if (!entry.m_extraText.empty()) {
+        m_extraTexts.push_back(entry.m_extraText);
+        hit.m_extraText = uint32_t(m_extraTexts.size());
+    }
+}
+
+void CScannedVolume::GetEntry(size_t index, CFileEntry& entry) const {
+    const CScannedHit& hit = m_hits[index];
+    entry.m_name.assign(m_names, hit.m_nameOffset, hit.m_nameLength);
+    if (hit.m_extraText)
+        entry.m_extraText = m_extraTexts[hit.m_extraText - 1];
+    else
+        entry.m_extraText.clear();
+    entry.m_time = hit.m_time;
+    entry.m_attributes = hit.m_attributes;
+    entry.m_iconNumber = hit.m_iconNumber;
+    entry.m_size = hit.m_size;
+    entry.m_childIndex = hit.m_childIndex;
+    entry.m_imageIndex = 0;
+    entry.m_rootStamp = 0;
+}
+
+ScannedCatalogue ScanCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance, const CNamePattern& pattern,
+                               ScannedCatalogue recycled) {
     try {
         try {
-            return Scan(data, acceptance, pattern);
+            return Scan(data, acceptance, pattern, recycled);
         } catch (const ScanFallback&) {
         }
         return ReadAndFilter(data, acceptance, pattern);

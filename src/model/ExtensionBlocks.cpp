@@ -133,7 +133,7 @@ void ApplyExtensionBlocks(CRootEntry& root) {
         uint32_t number = 0;
         ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
             const uint32_t marker = entry.m_size == kSizeMarker ? markers++ : kNoMarker;
-            entries.push_back({&entry, ++number, marker});
+            entries.push_back({&entry.m_size, &entry.m_extraText, ++number, marker});
         });
     }
     ApplyExtensionBlocks(root, entries, uint32_t(entries.size()), markers);
@@ -160,7 +160,7 @@ void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entr
     const uint64_t wanted = count ? count - 1 : 0;
     const uint64_t handedOut = std::min<uint64_t>({wanted, markerCount, (end - 12) / 8});
     for (const CNumberedEntry& e : entries)
-        if (e.m_markerOrdinal < handedOut) e.m_entry->m_size = Get64(data + 12 + 8 * size_t(e.m_markerOrdinal));
+        if (e.m_markerOrdinal < handedOut) *e.m_size = Get64(data + 12 + 8 * size_t(e.m_markerOrdinal));
     if (count == 0 || handedOut != wanted) return;
 
     // Text records follow the values; a record that runs past the end of
@@ -198,7 +198,7 @@ void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entr
         last = number;
         while (k < entries.size() && entries[k].m_number < number) ++k;
         if (k < entries.size() && entries[k].m_number == number)
-            entries[k].m_entry->m_extraText = std::move(records[next].text);
+            *entries[k].m_extraText = std::move(records[next].text);
     }
 }
 

@@ -26,12 +26,14 @@ void ReadExtensionBlocks(CCatalogueStream& stream, CRootEntry& root);
 void ApplyExtensionBlocks(CRootEntry& root);
 void ReleaseAppliedBlocks(CRootEntry& root);
 
-// An entry of a root with its place among all the root's entries: its
-// number in file order (from 1) and, when its recorded size is the size
-// marker, the marker's ordinal among the marked entries (from 0).
+// What block 1 may change of an entry (its size and its extra text), with
+// the entry's place among all the root's entries: its number in file order
+// (from 1) and, when its recorded size is the size marker, the marker's
+// ordinal among the marked entries (from 0).
 inline constexpr uint32_t kNoMarker = 0xFFFFFFFF;
 struct CNumberedEntry {
-    CFileEntry* m_entry;
+    uint64_t* m_size;
+    std::u16string* m_extraText;
     uint32_t m_number;
     uint32_t m_markerOrdinal = kNoMarker;
 };

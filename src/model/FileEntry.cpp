@@ -62,27 +62,50 @@ void CFileEntry::Serialize(CCatalogueStream& stream) {
     SerializeCommon(stream, m_size);
 }
 
-std::u16string CFileEntry::GetSizeText(bool sizeInBytes) const {
-    if (sizeInBytes) return FormatWithSeparators(int64_t(m_size));
-    const uint64_t kilobytes = (((m_size - 1) | 1023) + 1) >> 10;
-    return FormatWithSeparators(int64_t(kilobytes)) + u"KB";
-}
+namespace {
 
-std::u16string FormatWithSeparators(int64_t value) {
+// Writes the digits of value with a comma between groups of three so that
+// they end at `end`; returns where they begin.
+char* SeparatedDigits(int64_t value, char* end) {
     // Work on the magnitude as unsigned so that INT64_MIN formats too.
     uint64_t magnitude = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
-    char16_t buffer[32];
-    char16_t* end = buffer + std::size(buffer);
-    char16_t* p = end;
+    char* p = end;
     int digits = 0;
     do {
-        if (digits && digits % 3 == 0) *--p = u',';
-        *--p = char16_t(u'0' + magnitude % 10);
+        if (digits && digits % 3 == 0) *--p = ',';
+        *--p = char('0' + magnitude % 10);
         magnitude /= 10;
         ++digits;
     } while (magnitude);
-    if (value < 0) *--p = u'-';
-    return std::u16string(p, end);
+    if (value < 0) *--p = '-';
+    return p;
+}
+
+}  // namespace
+
+std::u16string CFileEntry::GetSizeText(bool sizeInBytes) const {
+    std::string text;
+    AppendSizeText(text, m_size, sizeInBytes);
+    return std::u16string(text.begin(), text.end());
+}
+
+void AppendSizeText(std::string& out, uint64_t size, bool sizeInBytes) {
+    char buffer[32];
+    char* const end = buffer + sizeof(buffer);
+    if (sizeInBytes) {
+        out.append(SeparatedDigits(int64_t(size), end), end);
+        return;
+    }
+    const uint64_t kilobytes = (((size - 1) | 1023) + 1) >> 10;
+    out.append(SeparatedDigits(int64_t(kilobytes), end), end);
+    out += "KB";
+}
+
+std::u16string FormatWithSeparators(int64_t value) {
+    char buffer[32];
+    char* const end = buffer + sizeof(buffer);
+    const char* begin = SeparatedDigits(value, end);
+    return std::u16string(begin, static_cast<const char*>(end));
 }
 
 // --- CFileArray ---------------------------------------------------------

@@ -121,6 +121,9 @@ public:
 // Digits of value with a comma between groups of three.
 std::u16string FormatWithSeparators(int64_t value);
 
+// CFileEntry::GetSizeText of a size, appended to out (the text is ASCII).
+void AppendSizeText(std::string& out, uint64_t size, bool sizeInBytes);
+
 // Visits the tree of a root depth first, beginning with m_folders[0]: each
 // entry in turn, then (for a folder or listed archive) its contents. An
 // array is entered only from an entry of an earlier array and only once, so

@@ -25,6 +25,10 @@ class CNamePattern {
 public:
     // The prepared text, for example *REPORT* or README.TXT.
     const std::u16string& Text() const { return m_text; }
+    // The literal the text ends with (empty when it ends with a wildcard):
+    // every name that matches ends with it, ignoring the case of ASCII
+    // letters.
+    std::u16string_view Tail() const { return std::u16string_view(m_text).substr(m_text.size() - m_tailLength); }
 
 private:
     friend CNamePattern PrepareNamePattern(std::u16string_view typed);

@@ -33,21 +33,28 @@ size_t ValidSequence(std::string_view s, size_t i, char32_t& cp) {
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    size_t length;
     if (cp < 0x80) {
-        out.push_back(char(cp));
+        bytes[0] = char(cp);
+        length = 1;
     } else if (cp < 0x800) {
-        out.push_back(char(0xC0 | cp >> 6));
-        out.push_back(char(0x80 | (cp & 0x3F)));
+        bytes[0] = char(0xC0 | cp >> 6);
+        bytes[1] = char(0x80 | (cp & 0x3F));
+        length = 2;
     } else if (cp < 0x10000) {
-        out.push_back(char(0xE0 | cp >> 12));
-        out.push_back(char(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
+        bytes[0] = char(0xE0 | cp >> 12);
+        bytes[1] = char(0x80 | (cp >> 6 & 0x3F));
+        bytes[2] = char(0x80 | (cp & 0x3F));
+        length = 3;
     } else {
-        out.push_back(char(0xF0 | cp >> 18));
-        out.push_back(char(0x80 | (cp >> 12 & 0x3F)));
-        out.push_back(char(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
+        bytes[0] = char(0xF0 | cp >> 18);
+        bytes[1] = char(0x80 | (cp >> 12 & 0x3F));
+        bytes[2] = char(0x80 | (cp >> 6 & 0x3F));
+        bytes[3] = char(0x80 | (cp & 0x3F));
+        length = 4;
     }
+    out.append(bytes, length);
 }
 
 }  // namespace
@@ -82,11 +89,18 @@ std::string Utf16ToFileName(std::u16string_view text) {
 }
 
 void AppendFileName(std::string& out, std::u16string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
+    size_t i = 0;
+    while (i < text.size()) {
+        // Runs of ASCII, the bulk of most names, go in pieces.
+        char run[64];
+        size_t length = 0;
+        while (i < text.size() && text[i] < 0x80 && length < sizeof(run)) run[length++] = char(text[i++]);
+        if (length) {
+            out.append(run, length);
+            continue;
+        }
         const char16_t c = text[i];
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
             AppendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (c >= 0xDC80 && c <= 0xDCFF) {
@@ -96,6 +110,7 @@ void AppendFileName(std::string& out, std::u16string_view text) {
         } else {
             AppendUtf8(out, c);
         }
+        ++i;
     }
 }
 

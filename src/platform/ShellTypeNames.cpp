@@ -169,7 +169,7 @@ struct CMimeTypeNames::Impl {
     void LoadPatterns();
     bool IsKeyable(std::u16string_view name, size_t& firstDot) const;
     bool BuildKey(std::u16string_view name, size_t firstDot);
-    std::u16string TypeOf(std::u16string_view name);
+    const std::u16string& TypeOf(std::u16string_view name);
 };
 
 // Sorts every glob pattern of the database. A pattern beginning with "*."
@@ -298,21 +298,19 @@ bool CMimeTypeNames::Impl::IsKeyable(std::u16string_view name, size_t& firstDot)
 // other names go to the database, remembered by their full text. Reading
 // the patterns waits until some names were looked up, so that a short
 // listing never pays for it.
-std::u16string CMimeTypeNames::Impl::TypeOf(std::u16string_view name) {
+const std::u16string& CMimeTypeNames::Impl::TypeOf(std::u16string_view name) {
     if (!m_patternsKnown && m_lookups >= kLookupsBeforeSharing) LoadPatterns();
     if (size_t firstDot = 0; m_patternsKnown && IsKeyable(name, firstDot) && BuildKey(name, firstDot)) {
         if (const auto known = m_byKey.find(m_key); known != m_byKey.end()) return known->second;
         std::u16string description = AskDatabase(name);
         if (m_byKey.size() >= kRememberedKeys) m_byKey.clear();
-        m_byKey.emplace(m_key, description);
-        return description;
+        return m_byKey.emplace(m_key, std::move(description)).first->second;
     }
-    const std::u16string full(name);
+    std::u16string full(name);
     if (const auto known = m_byName.find(full); known != m_byName.end()) return known->second;
     std::u16string description = AskDatabase(name);
     if (m_byName.size() >= kRememberedNames) m_byName.clear();
-    m_byName.emplace(full, description);
-    return description;
+    return m_byName.emplace(std::move(full), std::move(description)).first->second;
 }
 
 CMimeTypeNames::CMimeTypeNames() : m_impl(std::make_unique<Impl>()) {}
@@ -320,6 +318,10 @@ CMimeTypeNames::CMimeTypeNames() : m_impl(std::make_unique<Impl>()) {}
 CMimeTypeNames::~CMimeTypeNames() = default;
 
 std::u16string CMimeTypeNames::GetTypeName(const std::u16string& name, bool folder) const {
+    return TypeNameOf(name, folder);
+}
+
+const std::u16string& CMimeTypeNames::TypeNameOf(std::u16string_view name, bool folder) const {
     Impl& impl = *m_impl;
     if (folder) {
         if (!impl.m_folderKnown) {

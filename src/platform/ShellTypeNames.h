@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/TextListing.h"
 
@@ -35,6 +36,8 @@ public:
     // for the name itself. Not safe for concurrent use: answers are
     // remembered.
     std::u16string GetTypeName(const std::u16string& name, bool folder) const override;
+    // The same without a copy; valid until the next call.
+    const std::u16string& TypeNameOf(std::u16string_view name, bool folder) const;
 
     // Until this many names were looked up in the database, each name is
     // looked up on its own; then the database's patterns are read (about a

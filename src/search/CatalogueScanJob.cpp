@@ -26,11 +26,11 @@ bool IsRegularFile(const std::string& path) {
 }  // namespace
 
 std::optional<ScannedCatalogue> ScanCatalogueFile(const std::string& path, const CNamePattern& pattern,
-                                                  std::vector<uint8_t>& buffer) {
+                                                  std::vector<uint8_t>& buffer, ScannedCatalogue recycled) {
     if (!IsRegularFile(path)) return std::nullopt;
     // The whole file is decoded before any of it is searched, so a file that
     // turns out damaged contributes no hits at all.
-    return ScanCatalogue(ReadWholeFileInto(path, buffer), HeaderAcceptance::Search, pattern);
+    return ScanCatalogue(ReadWholeFileInto(path, buffer), HeaderAcceptance::Search, pattern, std::move(recycled));
 }
 
 CCatalogueScanJob::CCatalogueScanJob(std::string path, const CNamePattern& pattern, std::vector<uint8_t>& buffer,
@@ -48,9 +48,11 @@ CCatalogueScanJob::~CCatalogueScanJob() {
 }
 
 void CCatalogueScanJob::Run() noexcept {
-    m_spent.reset();
     try {
-        m_result = ScanCatalogueFile(m_path, m_pattern, m_buffer);
+        ScannedCatalogue spent;
+        if (m_spent) spent = std::move(*m_spent);
+        m_spent.reset();
+        m_result = ScanCatalogueFile(m_path, m_pattern, m_buffer, std::move(spent));
     } catch (...) {
         m_error = std::current_exception();
     }

@@ -19,13 +19,14 @@ namespace volcatra {
 // and the entries that match. nullopt for a file that is skipped without a
 // word: one that cannot be opened or is no regular file (FIFOs and devices
 // are never read). Throws CatalogueError when reading or decoding fails.
+// The storage of a result no longer needed (recycled) is used again.
 std::optional<ScannedCatalogue> ScanCatalogueFile(const std::string& path, const CNamePattern& pattern,
-                                                  std::vector<uint8_t>& buffer);
+                                                  std::vector<uint8_t>& buffer, ScannedCatalogue recycled = {});
 
 // ScanCatalogueFile on a worker thread. The pattern and the buffer are used
-// until Take returns or the job is destroyed (which waits for it). The job
-// first releases a result that is no longer needed: memory is best given
-// back by the thread that took it.
+// until Take returns or the job is destroyed (which waits for it). A result
+// no longer needed (spent) is recycled by the job: its storage is used again
+// or released by the thread that took it.
 class CCatalogueScanJob {
 public:
     CCatalogueScanJob(std::string path, const CNamePattern& pattern, std::vector<uint8_t>& buffer,

@@ -229,8 +229,10 @@ bool CSearchEngine::SearchScanned(const ScannedCatalogue& scanned, const std::u1
         for (size_t a = 0; go && a < root.m_folders.size(); ++a) {
             folderText = prefix + root.m_folders[a]->m_path;
             go = EnterRecordedFolder(folderText);
-            for (; go && hit < volume.m_hits.size() && volume.m_hits[hit].m_array == a; ++hit)
-                go = AddHit(*volume.m_hits[hit].m_entry, root, folderText, catalogueFile);
+            for (; go && hit < volume.m_hits.size() && volume.m_hits[hit].m_array == a; ++hit) {
+                volume.GetEntry(hit, m_hitEntry);
+                go = AddHit(m_hitEntry, root, folderText, catalogueFile);
+            }
         }
     }
     return go;

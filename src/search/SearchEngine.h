@@ -61,8 +61,8 @@ public:
     // Adds one row. folderText is "[" + volume display name + "] " + the
     // path of the entry's array; catalogueFile is the file's path as the
     // engine composed it, or empty for the window's source catalogue. The
-    // objects live until the next catalogue file is read; a row keeps what
-    // it needs of them.
+    // entry is valid for the call only, the volume until the next catalogue
+    // file is read; a row keeps what it needs of them.
     virtual void AddHit(const CFileEntry& entry, const CRootEntry& volume, const std::u16string& folderText,
                         const std::u16string& catalogueFile) = 0;
     // The number of rows added since ClearResults.
@@ -130,6 +130,8 @@ private:
     IMessageService& m_messages;
     // Folders entered by the current search, by device and inode.
     std::set<std::pair<uint64_t, uint64_t>> m_enteredFolders;
+    // The entry a hit of a catalogue file is handed on in.
+    CFileEntry m_hitEntry;
     // The bytes of the catalogue file being searched, kept from file to file.
     std::vector<uint8_t> m_fileBuffer;
 };

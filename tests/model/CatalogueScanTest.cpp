@@ -70,11 +70,12 @@ TEST(CatalogueScan, KeepsWhatTheWholeReadKeeps) {
     const ScannedCatalogue volumes = ScanCatalogue(bytes, HeaderAcceptance::Search, PrepareNamePattern(u"*.jpg"));
     ASSERT_EQ(volumes.size(), 2u);
     ASSERT_EQ(volumes[0].m_hits.size(), 4u);
-    const CFileEntry& huge = *volumes[0].m_hits[1].m_entry;
+    CFileEntry huge;
+    volumes[0].GetEntry(1, huge);
     EXPECT_EQ(huge.m_name, u"huge.jpg");
     EXPECT_EQ(huge.m_size, 0xFFFF'FF00ull);
     EXPECT_EQ(huge.m_extraText, u"raw 😀");
-    EXPECT_EQ(volumes[0].m_hits[2].m_entry->m_size, 0xFFFF'FFFFull);
+    EXPECT_EQ(volumes[0].m_hits[2].m_size, 0xFFFF'FFFFull);
     EXPECT_EQ(volumes[0].m_hits[1].m_array, 1u);
     EXPECT_EQ(volumes[0].m_root->m_comment, u"旅行 😀");
     EXPECT_EQ(volumes[0].m_root->m_usedBytes, 0x1'FFFF'FFFFull);

@@ -61,10 +61,12 @@ inline std::string DescribeScan(const ScannedCatalogue& volumes) {
             DescribeNumber(out, array->m_entries.size());
             out += '\n';
         }
-        for (const CScannedHit& hit : volume.m_hits) {
+        CFileEntry entry;
+        for (size_t h = 0; h < volume.m_hits.size(); ++h) {
+            volume.GetEntry(h, entry);
             out += "  hit ";
-            DescribeNumber(out, hit.m_array);
-            DescribeEntry(out, *hit.m_entry);
+            DescribeNumber(out, volume.m_hits[h].m_array);
+            DescribeEntry(out, entry);
             out += '\n';
         }
     }
@@ -80,8 +82,8 @@ inline ScannedCatalogue ReadAndMatch(std::span<const uint8_t> data, HeaderAccept
     for (auto& root : roots) {
         CScannedVolume& volume = volumes.emplace_back();
         for (size_t a = 0; a < root->m_folders.size(); ++a) {
-            for (auto& entry : root->m_folders[a]->m_entries)
-                if (entry->MatchName(pattern)) volume.m_hits.push_back({uint32_t(a), std::move(entry)});
+            for (const auto& entry : root->m_folders[a]->m_entries)
+                if (entry->MatchName(pattern)) volume.AddEntry(uint32_t(a), *entry);
             root->m_folders[a]->m_entries.clear();
         }
         volume.m_root = std::move(root);
