@@ -222,7 +222,7 @@ public:
             m_pending += '\t';
             if (!folder) AppendSizeText(m_pending, entry.m_size, false);
             m_pending += '\t';
-            AppendFileName(m_pending, kind);
+            m_pending += Encoded(m_kind, kind);
             m_pending += '\t';
             m_pending.append(date, dateLength);
             m_pending += '\t';
@@ -269,6 +269,7 @@ private:
     std::string m_pending;
     EncodedText m_folder;
     EncodedText m_catalogue;
+    EncodedText m_kind;
 };
 
 int Search(const CliArgs& args, std::ostream& out, std::ostream& err) {

@@ -83,6 +83,19 @@ TEST(CatalogueScan, KeepsWhatTheWholeReadKeeps) {
     EXPECT_EQ(volumes[1].m_hits.size(), 2u);
 }
 
+TEST(CatalogueScan, RecycledStorageKeepsNothingOfTheEarlierFile) {
+    const std::vector<uint8_t> bytes = RichCatalogue();
+    const CNamePattern jpeg = PrepareNamePattern(u"*.jpg");
+    const std::string expected =
+        test::ScanOutcome([&] { return test::ReadAndMatch(bytes, HeaderAcceptance::Search, jpeg); });
+    // The earlier result had more volumes' worth of hits and names.
+    const std::string again = test::ScanOutcome([&] {
+        ScannedCatalogue earlier = ScanCatalogue(bytes, HeaderAcceptance::Search, PrepareNamePattern(u""));
+        return ScanCatalogue(bytes, HeaderAcceptance::Search, jpeg, std::move(earlier));
+    });
+    EXPECT_EQ(again, expected);
+}
+
 TEST(CatalogueScan, DamagedFilesFailAsTheWholeReadFails) {
     const std::vector<uint8_t> bytes = RichCatalogue();
     const CNamePattern all = PrepareNamePattern(u"");
