@@ -184,7 +184,8 @@ private:
 // stay the same from hit to hit (folder, catalogue file) are encoded once.
 class CliResults final : public ISearchResults {
 public:
-    CliResults(std::ostream& out, bool json, CliSearchWindow& window) : m_out(out), m_json(json), m_window(window) {}
+    CliResults(std::ostream& out, bool json, CliSearchWindow& window)
+        : m_out(out), m_json(json), m_window(window), m_lineByLine(&out == &std::cout && ::isatty(STDOUT_FILENO)) {}
     ~CliResults() override { Flush(); }
     CliResults(const CliResults&) = delete;
     CliResults& operator=(const CliResults&) = delete;
@@ -229,7 +230,13 @@ public:
             m_pending += Encoded(m_catalogue, catalogueFile);
             m_pending += '\n';
         }
-        if (m_pending.size() >= kFlushSize) Flush();
+        if (m_lineByLine) {
+            // A reader at a terminal sees each hit as it is found.
+            Flush();
+            m_out.flush();
+        } else if (m_pending.size() >= kFlushSize) {
+            Flush();
+        }
         ++m_found;
     }
 
@@ -264,6 +271,7 @@ private:
     std::ostream& m_out;
     const bool m_json;
     CliSearchWindow& m_window;
+    const bool m_lineByLine;
     CMimeTypeNames m_types;
     int32_t m_found = 0;
     std::string m_pending;
