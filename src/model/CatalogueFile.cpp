@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "model/CatalogueStream.h"
 #include "model/ExtensionBlocks.h"
@@ -133,15 +134,12 @@ std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data) {
     });
 }
 
-std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowFileError(errno, path);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        ThrowFileError(err, path);
-    }
+namespace {
+
+// Reads an open file (of which st is the status) to its end into buffer and
+// closes it.
+std::span<const uint8_t> ReadOpenFile(int fd, const struct stat& st, const std::string& path,
+                                      std::vector<uint8_t>& buffer) {
     size_t filled = 0;
     try {
         // The size is only a first guess, as the file may change while it is
@@ -169,6 +167,32 @@ std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<
     }
     ::close(fd);
     return std::span<const uint8_t>(buffer.data(), filled);
+}
+
+}  // namespace
+
+std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError(errno, path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        ThrowFileError(err, path);
+    }
+    return ReadOpenFile(fd, st, path, buffer);
+}
+
+std::optional<std::span<const uint8_t>> ReadRegularFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
+    // Without blocking: opening a FIFO for reading would wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return ReadOpenFile(fd, st, path, buffer);
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // The same into a buffer that is reused from file to file (it only grows);
 // returns the file's bytes at its start.
 std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer);
+// The same for a regular file only: nullopt, without a failure, when the
+// file cannot be opened or is anything else (a FIFO or device is opened
+// without blocking and never read).
+std::optional<std::span<const uint8_t>> ReadRegularFileInto(const std::string& path, std::vector<uint8_t>& buffer);
 void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
 
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);

@@ -1,36 +1,18 @@
 #include "search/CatalogueScanJob.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <system_error>
 
 #include "model/CatalogueFile.h"
 
 namespace volcatra {
 
-namespace {
-
-// Opening without blocking: a FIFO or device named like a catalogue file
-// must not stall the search.
-bool IsRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
-}
-
-}  // namespace
-
 std::optional<ScannedCatalogue> ScanCatalogueFile(const std::string& path, const CNamePattern& pattern,
                                                   std::vector<uint8_t>& buffer, ScannedCatalogue recycled) {
-    if (!IsRegularFile(path)) return std::nullopt;
+    const std::optional<std::span<const uint8_t>> data = ReadRegularFileInto(path, buffer);
+    if (!data) return std::nullopt;
     // The whole file is decoded before any of it is searched, so a file that
     // turns out damaged contributes no hits at all.
-    return ScanCatalogue(ReadWholeFileInto(path, buffer), HeaderAcceptance::Search, pattern, std::move(recycled));
+    return ScanCatalogue(*data, HeaderAcceptance::Search, pattern, std::move(recycled));
 }
 
 CCatalogueScanJob::CCatalogueScanJob(std::string path, const CNamePattern& pattern, std::vector<uint8_t>& buffer,
