@@ -13,7 +13,6 @@ constexpr uint16_t kNewClassTag = 0xFFFF;
 constexpr uint16_t kClassTag = 0x8000;
 constexpr uint16_t kBigObjectTag = 0x7FFF;
 constexpr uint32_t kBigClassTag = 0x80000000;
-constexpr uint32_t kBigTimeMarker = 0x8000000A;
 constexpr size_t kMaxClassNameLength = 63;
 
 static_assert(std::endian::native == std::endian::little, "catalogue texts are copied as little-endian UTF-16");
@@ -89,11 +88,6 @@ void CCatalogueStream::WriteCount(uint64_t count) {
     }
 }
 
-uint32_t CCatalogueStream::ReadCount() {
-    const uint16_t n = ReadU16();
-    return n == 0xFFFF ? ReadU32() : n;
-}
-
 void CCatalogueStream::WriteTime(int64_t time) {
     if (time >= std::numeric_limits<int32_t>::min() && time <= std::numeric_limits<int32_t>::max() &&
         uint32_t(time) != kBigTimeMarker) {
@@ -104,15 +98,8 @@ void CCatalogueStream::WriteTime(int64_t time) {
     }
 }
 
-int64_t CCatalogueStream::ReadTime() {
-    const uint32_t v = ReadU32();
-    if (v == kBigTimeMarker) return int64_t(ReadU64());
-    return int32_t(v);
-}
-
-void CCatalogueStream::TakeNumber() {
-    if (m_counter >= kMaxStreamNumbers) throw CatalogueError::Format("too many objects in one stream");
-    ++m_counter;
+void CCatalogueStream::ThrowTooManyObjects() {
+    throw CatalogueError::Format("too many objects in one stream");
 }
 
 void CCatalogueStream::WriteObjectTag(const CRuntimeClass& cls) {
@@ -135,7 +122,7 @@ void CCatalogueStream::WriteObjectTag(const CRuntimeClass& cls) {
     TakeNumber();  // the object's own number
 }
 
-std::unique_ptr<CObjectBase> CCatalogueStream::ReadObject(const CRuntimeClass& expected) {
+void CCatalogueStream::ReadObjectTagOnce(const CRuntimeClass& expected) {
     const uint16_t shortTag = ReadU16();
     const uint32_t tag = shortTag == kBigObjectTag
                              ? ReadU32()
@@ -159,12 +146,19 @@ std::unique_ptr<CObjectBase> CCatalogueStream::ReadObject(const CRuntimeClass& e
         const auto it = m_classesByNumber.find(tag & ~kBigClassTag);
         if (it == m_classesByNumber.end()) throw CatalogueError::Format("undeclared class number");
         cls = it->second;
+        if (shortTag != kBigObjectTag) {
+            m_knownShortTag = shortTag;
+            m_knownShortTagClass = cls;
+        }
     }
     if (cls != &expected)
         throw CatalogueError::Format("object of an unexpected class", FormatErrorCause::UnexpectedClass);
-
-    std::unique_ptr<CObjectBase> object = cls->m_createObject();
     TakeNumber();
+}
+
+std::unique_ptr<CObjectBase> CCatalogueStream::ReadObject(const CRuntimeClass& expected) {
+    ReadObjectTag(expected);
+    std::unique_ptr<CObjectBase> object = expected.m_createObject();
     object->Serialize(*this);
     return object;
 }

@@ -19,6 +19,11 @@
 
 namespace volcatra {
 
+// Limit of the shared class/object numbering of one stream.
+inline constexpr uint32_t kMaxStreamNumbers = 0x3FFFFFFE;
+// A time that does not fit the 32-bit item follows this marker in 64 bits.
+inline constexpr uint32_t kBigTimeMarker = 0x8000000A;
+
 class CCatalogueStream {
 public:
     // A stream that writes into a growing byte buffer.
@@ -90,11 +95,43 @@ public:
         return std::vector<uint8_t>(p, p + size);
     }
     std::u16string ReadText();
-    uint32_t ReadCount();
-    int64_t ReadTime();
+    // Reads a text in the short wide form (under 255 characters) without
+    // copying it: bytes gets its UTF-16LE characters where they lie in the
+    // data. Reads nothing and returns false when the next text has another
+    // form.
+    bool ReadShortWideText(std::span<const uint8_t>& bytes) {
+        const uint8_t* p = m_data + m_pos;
+        if (Remaining() < 4 || p[0] != 0xFF || p[1] != 0xFE || p[2] != 0xFF || p[3] == 0xFF) return false;
+        const size_t size = size_t(p[3]) * sizeof(char16_t);
+        if (Remaining() - 4 < size) return false;
+        bytes = std::span<const uint8_t>(p + 4, size);
+        m_pos += 4 + size;
+        return true;
+    }
+    uint32_t ReadCount() {
+        const uint16_t n = ReadU16();
+        return n == 0xFFFF ? ReadU32() : n;
+    }
+    int64_t ReadTime() {
+        const uint32_t v = ReadU32();
+        if (v == kBigTimeMarker) return int64_t(ReadU64());
+        return int32_t(v);
+    }
     // Reads a tagged object that must be of class `expected`, creates it,
     // numbers it and reads its record.
     std::unique_ptr<CObjectBase> ReadObject(const CRuntimeClass& expected);
+    // Reads the tag of an object that must be of class `expected` and gives
+    // the object its number; its record follows.
+    void ReadObjectTag(const CRuntimeClass& expected) {
+        // Lists repeat one short tag for object after object.
+        if (Remaining() >= 2 && uint32_t(m_data[m_pos] | m_data[m_pos + 1] << 8) == m_knownShortTag &&
+            m_knownShortTagClass == &expected) {
+            m_pos += 2;
+            TakeNumber();
+            return;
+        }
+        ReadObjectTagOnce(expected);
+    }
 
     template <typename T>
     std::unique_ptr<T> ReadObjectAs() {
@@ -109,7 +146,12 @@ public:
     }
 
 private:
-    void TakeNumber();
+    void TakeNumber() {
+        if (m_counter >= kMaxStreamNumbers) ThrowTooManyObjects();
+        ++m_counter;
+    }
+    [[noreturn]] static void ThrowTooManyObjects();
+    void ReadObjectTagOnce(const CRuntimeClass& expected);
 
     bool m_storing;
     std::vector<uint8_t> m_out;
@@ -121,9 +163,11 @@ private:
     uint32_t m_counter = 1;
     std::unordered_map<const CRuntimeClass*, uint32_t> m_classNumbers;     // writing
     std::unordered_map<uint32_t, const CRuntimeClass*> m_classesByNumber;  // reading
+    // The short reference tag read last and its class (a number keeps its
+    // class for the whole stream); none at first, as no 16-bit value equals
+    // the initial tag.
+    uint32_t m_knownShortTag = 0x10000;
+    const CRuntimeClass* m_knownShortTagClass = nullptr;
 };
-
-// Limit of the shared class/object numbering of one stream.
-inline constexpr uint32_t kMaxStreamNumbers = 0x3FFFFFFE;
 
 }  // namespace volcatra

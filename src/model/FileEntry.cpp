@@ -119,11 +119,15 @@ void CFileArray::Serialize(CCatalogueStream& stream) {
             entry->Serialize(stream);
         }
     } else {
-        m_path = stream.ReadText();
-        const uint32_t count = stream.ReadCount();
+        const uint32_t count = ReadOwnRecord(stream);
         m_entries.reserve(stream.SafeReserve(count, 2));
         for (uint32_t i = 0; i < count; ++i) m_entries.push_back(stream.ReadObjectAs<CFileEntry>());
     }
+}
+
+uint32_t CFileArray::ReadOwnRecord(CCatalogueStream& stream) {
+    m_path = stream.ReadText();
+    return stream.ReadCount();
 }
 
 // --- CRootEntry ---------------------------------------------------------
@@ -150,22 +154,26 @@ void CRootEntry::Serialize(CCatalogueStream& stream) {
             array->Serialize(stream);
         }
     } else {
-        uint64_t low = 0;
-        SerializeCommon(stream, low);
-        m_volumeName = stream.ReadText();
-        m_serialNumber = stream.ReadU32();
-        m_driveType = stream.ReadU16();
-        const uint64_t high = stream.ReadU16();
-        m_usedBytes = high << 32 | low;
-        m_size = m_usedBytes;
-        m_folderCount = stream.ReadU32();
-        m_fileCount = stream.ReadU32();
-        stream.ReadU32();
-        stream.ReadU32();
-        const uint32_t count = stream.ReadCount();
+        const uint32_t count = ReadOwnRecord(stream);
         m_folders.reserve(stream.SafeReserve(count, 2));
         for (uint32_t i = 0; i < count; ++i) m_folders.push_back(stream.ReadObjectAs<CFileArray>());
     }
+}
+
+uint32_t CRootEntry::ReadOwnRecord(CCatalogueStream& stream) {
+    uint64_t low = 0;
+    SerializeCommon(stream, low);
+    m_volumeName = stream.ReadText();
+    m_serialNumber = stream.ReadU32();
+    m_driveType = stream.ReadU16();
+    const uint64_t high = stream.ReadU16();
+    m_usedBytes = high << 32 | low;
+    m_size = m_usedBytes;
+    m_folderCount = stream.ReadU32();
+    m_fileCount = stream.ReadU32();
+    stream.ReadU32();
+    stream.ReadU32();
+    return stream.ReadCount();
 }
 
 std::u16string CRootEntry::GetDisplayName() const {

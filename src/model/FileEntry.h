@@ -77,6 +77,9 @@ public:
 
     const CRuntimeClass* GetRuntimeClass() const override { return &s_class; }
     void Serialize(CCatalogueStream& stream) override;
+    // Reads the array's own items (its path) and returns the number of
+    // entries that follow.
+    uint32_t ReadOwnRecord(CCatalogueStream& stream);
 };
 
 // One catalogued volume or folder.
@@ -101,6 +104,9 @@ public:
 
     const CRuntimeClass* GetRuntimeClass() const override { return &s_class; }
     void Serialize(CCatalogueStream& stream) override;
+    // Reads the root's own items and returns the number of arrays that
+    // follow.
+    uint32_t ReadOwnRecord(CCatalogueStream& stream);
     std::u16string GetDisplayName() const override;
 
     std::u16string GetUsedSizeText() const;
