@@ -9,7 +9,7 @@
 #include <string>
 
 #include "model/CatalogueFile.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 using namespace volcatra;
 

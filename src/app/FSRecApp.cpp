@@ -16,7 +16,7 @@
 #include "app/ShellRegistration.h"
 #include "browsing/CatalogueDocument.h"
 #include "browsing/FSListView.h"
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 #include "model/CatalogueStream.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 #include "browsing/ChildFrame.h"
 #include "document/Document.h"
 #include "document/FileSaveDialog.h"

@@ -10,7 +10,7 @@
 #include <array>
 #include <vector>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 class QMdiArea;
 class QMdiSubWindow;

@@ -6,7 +6,7 @@
 #include "app/FSRecApp.h"
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
-#include "document/ui/QtServices.h"
+#include "ui/QtServices.h"
 
 int main(int argc, char* argv[]) {
     using namespace volcatra;

@@ -17,7 +17,7 @@
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
 #include "browsing/FSTreeView.h"
-#include "document/ui/QtServices.h"
+#include "ui/QtServices.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "browsing/CatalogueDocument.h"
 
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra {
 

@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 #include "document/FSRecDoc.h"
-#include "document/ui/QtServices.h"
+#include "ui/QtServices.h"
 
 namespace volcatra {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 #include "document/Document.h"
 
 class QSplitter;

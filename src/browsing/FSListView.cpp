@@ -11,7 +11,7 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 #include "browsing/FSTreeView.h"
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"
 

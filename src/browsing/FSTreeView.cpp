@@ -8,7 +8,7 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra {
 

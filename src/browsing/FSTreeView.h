@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 #include "document/Document.h"
 
 namespace volcatra {

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "cli/CliVerbs.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

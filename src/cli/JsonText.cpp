@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

@@ -25,7 +25,7 @@
 #include "model/CatalogueFile.h"
 #include "platform/ArchiverLibraries.h"
 #include "platform/DirectoryListing.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "platform/MountedVolumes.h"
 #include "reading/ArchiveContents.h"
 #include "reading/ReadCommand.h"

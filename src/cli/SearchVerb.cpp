@@ -13,7 +13,7 @@
 #include "cli/CliVerbs.h"
 #include "cli/JsonText.h"
 #include "model/CatalogueFile.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "platform/ShellTypeNames.h"
 #include "search/SearchEngine.h"
 #include "search/SearchHitTexts.h"

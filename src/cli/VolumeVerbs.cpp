@@ -13,7 +13,7 @@
 
 #include "cli/CliVerbs.h"
 #include "document/FSRecDoc.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

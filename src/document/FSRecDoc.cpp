@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

@@ -13,7 +13,7 @@
 
 #include "model/CatalogueStream.h"
 #include "model/ExtensionBlocks.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

@@ -17,7 +17,7 @@
 
 #include "model/AnsiCodePage.h"
 #include "platform/ArjReader.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

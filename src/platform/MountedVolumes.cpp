@@ -20,7 +20,7 @@
 #include <cstring>
 
 #include "model/AnsiCodePage.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

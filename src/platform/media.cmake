@@ -14,5 +14,5 @@ add_library(volcatra_platform_media STATIC
 target_include_directories(volcatra_platform_media PUBLIC ${PROJECT_SOURCE_DIR}/src)
 # The ANSI code page (model) decodes legacy archive names and FAT labels.
 target_link_libraries(volcatra_platform_media
-  PUBLIC volcatra_platform_base volcatra_model
+  PUBLIC volcatra_model
   PRIVATE PkgConfig::VOLCATRA_LIBARCHIVE PkgConfig::VOLCATRA_BLKID PkgConfig::VOLCATRA_ZLIB)

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "model/AnsiCodePage.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

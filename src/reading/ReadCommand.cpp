@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "platform/MountedVolumes.h"
 
 namespace volcatra {

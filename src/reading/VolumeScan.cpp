@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 

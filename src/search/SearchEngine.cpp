@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "model/CatalogueError.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "search/CatalogueScanJob.h"
 
 namespace volcatra {

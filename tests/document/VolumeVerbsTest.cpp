@@ -11,7 +11,7 @@
 #include "DocumentFakes.h"
 #include "SampleCatalogue.h"
 #include "cli/CliCommands.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 namespace {

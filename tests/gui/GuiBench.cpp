@@ -15,7 +15,7 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/FSListView.h"
 #include "browsing/FSTreeView.h"
-#include "document/ui/QtServices.h"
+#include "ui/QtServices.h"
 #include "model/CatalogueFile.h"
 
 namespace {

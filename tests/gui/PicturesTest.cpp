@@ -5,7 +5,7 @@
 #include <QFile>
 
 #include "GuiTestSupport.h"
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "GuiTestSupport.h"
-#include "document/ui/QtServices.h"
+#include "ui/QtServices.h"
 
 namespace volcatra::test {
 namespace {

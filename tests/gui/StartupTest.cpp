@@ -12,7 +12,7 @@
 #include "app/AppDialogs.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra::test {
 namespace {

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "platform/DirectoryListing.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "reading/VolumeScan.h"
 
 namespace volcatra {

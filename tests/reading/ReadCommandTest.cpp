@@ -15,7 +15,7 @@
 #include "DocumentFakes.h"
 #include "FakeArchiver.h"
 #include "ReadingFakes.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "reading/ReadCommand.h"
 
 namespace volcatra {

@@ -22,7 +22,7 @@
 
 #include "cli/CliCommands.h"
 #include "model/CatalogueFile.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 
 namespace volcatra {
 namespace {

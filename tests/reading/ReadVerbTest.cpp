@@ -16,7 +16,7 @@
 #include "CliRun.h"
 #include "cli/CliCommands.h"
 #include "model/CatalogueFile.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "platform/MountedVolumes.h"
 #include "reading/VolumeScan.h"
 

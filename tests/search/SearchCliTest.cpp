@@ -18,7 +18,7 @@
 #include "SampleCatalogue.h"
 #include "cli/CliCommands.h"
 #include "model/CatalogueFile.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "platform/ShellTypeNames.h"
 
 namespace volcatra {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "model/CatalogueFile.h"
-#include "platform/FileNameCodec.h"
+#include "model/FileNameCodec.h"
 #include "search/SearchEngine.h"
 #include "support/ScriptedMessageService.h"
 

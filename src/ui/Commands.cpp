@@ -1,4 +1,4 @@
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 #include <map>
 

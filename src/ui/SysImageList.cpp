@@ -1,4 +1,4 @@
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "document/ui/QtServices.h"
+#include "ui/QtServices.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,7 +8,7 @@
 #include <QMimeData>
 #include <QPixmap>
 
-#include "document/ui/SysImageList.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra {
 
