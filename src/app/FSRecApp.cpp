@@ -16,10 +16,10 @@
 #include "app/ShellRegistration.h"
 #include "browsing/CatalogueDocument.h"
 #include "browsing/FSListView.h"
-#include "ui/SysImageList.h"
 #include "model/CatalogueStream.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"
+#include "ui/SysImageList.h"
 
 // The icons are compiled into the library; a static library has to ask for them.
 static void InitResources() {

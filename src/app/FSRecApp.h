@@ -11,12 +11,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ui/Commands.h"
 #include "browsing/ChildFrame.h"
 #include "document/Document.h"
 #include "document/FileSaveDialog.h"
 #include "document/VolumeClipboard.h"
 #include "platform/MessageService.h"
+#include "ui/Commands.h"
 
 class QDialog;
 class QSettings;

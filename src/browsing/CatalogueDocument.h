@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ui/Commands.h"
 #include "document/FSRecDoc.h"
+#include "ui/Commands.h"
 #include "ui/QtServices.h"
 
 namespace volcatra {

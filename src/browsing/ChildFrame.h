@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "ui/Commands.h"
 #include "document/Document.h"
+#include "ui/Commands.h"
 
 class QSplitter;
 

@@ -11,9 +11,9 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 #include "browsing/FSTreeView.h"
-#include "ui/SysImageList.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra {
 

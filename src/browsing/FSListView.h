@@ -10,8 +10,8 @@
 #include <array>
 #include <vector>
 
-#include "ui/Commands.h"
 #include "document/Document.h"
+#include "ui/Commands.h"
 
 class QStackedLayout;
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/Commands.h"
 #include "document/Document.h"
+#include "ui/Commands.h"
 
 namespace volcatra {
 

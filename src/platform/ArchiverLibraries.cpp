@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "model/AnsiCodePage.h"
-#include "platform/ArjReader.h"
 #include "model/FileNameCodec.h"
+#include "platform/ArjReader.h"
 
 namespace volcatra {
 

@@ -15,8 +15,8 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/FSListView.h"
 #include "browsing/FSTreeView.h"
-#include "ui/QtServices.h"
 #include "model/CatalogueFile.h"
+#include "ui/QtServices.h"
 
 namespace {
 

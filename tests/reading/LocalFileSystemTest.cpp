@@ -19,8 +19,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/DirectoryListing.h"
 #include "model/FileNameCodec.h"
+#include "platform/DirectoryListing.h"
 #include "reading/VolumeScan.h"
 
 namespace volcatra {
