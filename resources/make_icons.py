@@ -266,6 +266,101 @@ def bmp_ico(canvas):
     return head + pixels + mask
 
 
+# The program icon at the larger sizes and as SVG: the same picture as the
+# 16 and 32 pixel "app" icon (a disc with a listing card in front of it),
+# drawn smoothly. Shapes on the 16x16 grid: (kind, geometry, fill, stroke,
+# stroke width).
+APP_SHAPES = [
+    ("circle", (7.5, 7.5, 7.0), (215, 220, 228), (64, 64, 64), 0.45),
+    ("circle", (7.5, 7.5, 4.4), (190, 210, 235), None, 0),
+    ("circle", (7.5, 7.5, 1.7), (255, 255, 255), (64, 64, 64), 0.35),
+    ("rect", (8.5, 8.5, 15.5, 15.5, 0.7), (250, 250, 245), (64, 64, 64), 0.45),
+    ("line", (10.2, 10.8, 13.8, 10.8), None, (40, 90, 200), 0.6),
+    ("line", (10.2, 12.4, 13.8, 12.4), None, (128, 128, 128), 0.6),
+    ("line", (10.2, 14.0, 12.6, 14.0), None, (128, 128, 128), 0.6),
+]
+
+
+def _shape_parts(kind, g, width):
+    """Inside tests (fill, stroke) for one shape in grid coordinates."""
+    w = width / 2.0
+    if kind == "circle":
+        cx, cy, r = g
+
+        def dist(u, v):
+            return math.hypot(u - cx, v - cy) - r
+    elif kind == "rect":
+        x0, y0, x1, y1, rr = g
+
+        def dist(u, v):
+            qx = abs(u - (x0 + x1) / 2) - ((x1 - x0) / 2 - rr)
+            qy = abs(v - (y0 + y1) / 2) - ((y1 - y0) / 2 - rr)
+            return math.hypot(max(qx, 0), max(qy, 0)) + min(max(qx, qy), 0) - rr
+    else:
+        x0, y0, x1, y1 = g
+        dx, dy = x1 - x0, y1 - y0
+        n = dx * dx + dy * dy
+
+        def dist(u, v):
+            t = max(0.0, min(1.0, ((u - x0) * dx + (v - y0) * dy) / n))
+            return math.hypot(u - x0 - t * dx, v - y0 - t * dy) - w
+        return (lambda u, v: False), (lambda u, v: dist(u, v) <= 0)
+    return (lambda u, v: dist(u, v) <= 0), (lambda u, v: abs(dist(u, v)) <= w)
+
+
+def smooth_app_png(size, samples=4):
+    """The program icon at a large size, each pixel averaged over samples^2 points."""
+    parts = [(_shape_parts(k, g, sw), fill, stroke) for k, g, fill, stroke, sw in APP_SHAPES]
+    scale = size / 16.0
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(samples):
+                for sx in range(samples):
+                    u = (x + (sx + 0.5) / samples) / scale
+                    v = (y + (sy + 0.5) / samples) / scale
+                    colour = None
+                    for (inside_fill, inside_stroke), fill, stroke in parts:
+                        if stroke and inside_stroke(u, v):
+                            colour = stroke
+                        elif fill and inside_fill(u, v):
+                            colour = fill
+                    if colour:
+                        acc[0] += colour[0]
+                        acc[1] += colour[1]
+                        acc[2] += colour[2]
+                        acc[3] += 1
+            n = samples * samples
+            a = acc[3]
+            row.append((round(acc[0] / a) if a else 0, round(acc[1] / a) if a else 0,
+                        round(acc[2] / a) if a else 0, round(255 * a / n)))
+        rows.append(row)
+    c = Canvas(size)
+    c.px = rows
+    return c.png()
+
+
+def app_svg():
+    def rgb(c):
+        return "#%02x%02x%02x" % c
+    out = ['<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 16 16">']
+    for kind, g, fill, stroke, sw in APP_SHAPES:
+        paint = 'fill="%s"' % (rgb(fill) if fill else "none")
+        if stroke:
+            paint += ' stroke="%s" stroke-width="%g" stroke-linecap="round"' % (rgb(stroke), sw)
+        if kind == "circle":
+            out.append('  <circle cx="%g" cy="%g" r="%g" %s/>' % (g + (paint,)))
+        elif kind == "rect":
+            x0, y0, x1, y1, rr = g
+            out.append('  <rect x="%g" y="%g" width="%g" height="%g" rx="%g" %s/>' % (x0, y0, x1 - x0, y1 - y0, rr, paint))
+        else:
+            out.append('  <line x1="%g" y1="%g" x2="%g" y2="%g" %s/>' % (g + (paint,)))
+    out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     toolbar = ["57600", "57601", "57603", "57643", "57644", "32791", "32792", "57635", "57634", "57637", "57636",
@@ -277,6 +372,11 @@ def main():
         for size in (16, 32):
             with open(os.path.join(OUT, "%s-%d.png" % (name, size)), "wb") as f:
                 f.write(render(name, size).png())
+    for size in (48, 64, 128, 256):
+        with open(os.path.join(OUT, "app-%d.png" % size), "wb") as f:
+            f.write(smooth_app_png(size))
+    with open(os.path.join(OUT, "app.svg"), "w") as f:
+        f.write(app_svg())
     with open(os.path.join(os.path.dirname(OUT), "Through.ico"), "wb") as f:
         f.write(ico([(16, bmp_ico(render("through", 16))), (32, bmp_ico(render("through", 32)))]))
 

@@ -9,10 +9,12 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QSettings>
+#include <QTranslator>
 #include <unordered_map>
 
 #include "app/AppDialogs.h"
 #include "app/MainFrame.h"
+#include "app/QtTranslations.h"
 #include "app/ShellRegistration.h"
 #include "browsing/CatalogueDocument.h"
 #include "browsing/FSListView.h"
@@ -81,7 +83,9 @@ bool CFSRecApp::InitInstance(const QStringList& arguments) {
         Messages().Show(kOleFailureText, MessageButtons::Ok);
         return false;
     }
-    // Steps 3 and 4: settings, recently used files, version check.
+    // Steps 3 and 4: Qt's own texts in Japanese, settings, recently used
+    // files, version check.
+    if (!m_qtTranslations) m_qtTranslations = InstallQtTranslations();
     LoadRecentFiles();
     {
         auto settings = OpenSettings();
@@ -206,6 +210,7 @@ CChildFrame* CFSRecApp::CreateFrame(CCatalogueDocument& document) {
     auto* frame = new CChildFrame(document, *this, m_mainFrame->ActiveCatalogueFrame(), area->viewport()->width());
     ++m_frameCounts[&document];
     m_mainFrame->AddChild(frame);
+    NumberWindows(document);
     frame->show();
     area->setActiveSubWindow(frame);
     m_mainFrame->UpdateTitle();
@@ -261,9 +266,20 @@ bool CFSRecApp::CanCloseFrame(CCatalogueDocument& document) {
     return frames > 1 || document.SaveModified();
 }
 
-void CFSRecApp::FrameClosed(CCatalogueDocument& document, const CChildFrame* closing) {
+void CFSRecApp::NumberWindows(const CCatalogueDocument& document) {
+    std::vector<CChildFrame*> frames;
     for (CChildFrame* frame : m_mainFrame->CatalogueFrames())
-        if (frame != closing && &frame->Document() == &document) return;
+        if (&frame->Document() == &document) frames.push_back(frame);
+    for (size_t i = 0; i < frames.size(); ++i) frames[i]->SetWindowNumber(frames.size() > 1 ? int(i + 1) : 0);
+}
+
+void CFSRecApp::FrameClosed(CCatalogueDocument& document, const CChildFrame* closing) {
+    for (CChildFrame* frame : m_mainFrame->CatalogueFrames()) {
+        if (frame != closing && &frame->Document() == &document) {
+            NumberWindows(document);
+            return;
+        }
+    }
     // The document ends with its last window.
     document.OnCloseDocument();
     for (auto it = m_documents.begin(); it != m_documents.end(); ++it) {

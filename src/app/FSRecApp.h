@@ -20,6 +20,7 @@
 
 class QDialog;
 class QSettings;
+class QTranslator;
 
 namespace volcatra {
 
@@ -130,10 +131,13 @@ public:
 private:
     std::unique_ptr<CCatalogueDocument> MakeDocument();
     CChildFrame* CreateFrame(CCatalogueDocument& document);
+    // Numbers the windows of a document ":1", ":2", … when it has more than one.
+    void NumberWindows(const CCatalogueDocument& document);
     void LoadRecentFiles();
     void SaveRecentFiles() const;
 
     AppServices m_services;
+    std::unique_ptr<QTranslator> m_qtTranslations;
     CDocumentKind m_catalogueKind{u"Medium"};
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<std::unique_ptr<CCatalogueDocument>> m_documents;

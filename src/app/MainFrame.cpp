@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -23,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "app/FSRecApp.h"
+#include "app/ShellRegistration.h"
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 
@@ -152,6 +155,24 @@ QIcon ToolBarIcon(uint32_t id) {
     return QIcon(QStringLiteral(":/volcatra/tb-%1.png").arg(id));
 }
 
+// The program's icon in all its sizes.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : kIconSizes) icon.addFile(QStringLiteral(":/volcatra/app-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+// Menus whose disabled items can be pointed at: the item is highlighted and
+// its prompt shows in the status bar, as for an enabled one.
+class CMenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_Menu_AllowActiveAndDisabled) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 }  // namespace
 
 const std::vector<ShortcutBinding>& ShortcutTable() {
@@ -178,7 +199,9 @@ const std::vector<uint32_t>& StandardToolBarButtons() {
 
 CMainFrame::CMainFrame(CFSRecApp& app) : m_app(app) {
     setObjectName(QStringLiteral("MainFrame"));
-    setWindowIcon(QIcon(QStringLiteral(":/volcatra/app-32.png")));
+    setWindowIcon(ProgramIcon());
+    m_menuStyle = new CMenuStyle;
+    m_menuStyle->setParent(this);
     setAcceptDrops(true);
     m_mdi = new QMdiArea(this);
     m_mdi->setViewMode(QMdiArea::TabbedView);
@@ -277,6 +300,8 @@ void CMainFrame::BuildToolBar() {
     m_toolBar->addSeparator();
     QAction* customize = MakeAction(ID_TOOLBAR_CUSTOMIZE, QString::fromUtf16(kCustomizeText));
     customize->setToolTip(QString::fromUtf16(kCustomizeText));
+    // A button's text is its action's text without the "..." unless given.
+    customize->setIconText(QString::fromUtf16(kCustomizeText));
     m_toolBar->addAction(customize);
 }
 
@@ -342,7 +367,10 @@ void CMainFrame::RebuildMenuBar() {
     m_menu = ActiveCatalogueFrame() ? MENU_CATALOGUE : MENU_NO_DOCUMENT;
     for (const MenuDef& def : MenuBarDef(m_menu)) {
         QMenu* menu = bar->addMenu(QString::fromUtf16(def.m_title));
+        menu->setStyle(m_menuStyle);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+        // The view modes exclude each other and show radio marks.
+        QActionGroup* modes = nullptr;
         for (const MenuItem& item : def.m_items) {
             switch (item.m_id) {
                 case kSeparator:
@@ -353,6 +381,7 @@ void CMainFrame::RebuildMenuBar() {
                     break;
                 case kToolBarsSubmenu: {
                     QMenu* sub = menu->addMenu(QString::fromUtf16(item.m_text));
+                    sub->setStyle(m_menuStyle);
                     sub->addAction(m_toolBar->toggleViewAction());
                     sub->addSeparator();
                     sub->addAction(MakeAction(ID_TOOLBAR_CUSTOMIZE, QString::fromUtf16(kCustomizeText)));
@@ -360,14 +389,21 @@ void CMainFrame::RebuildMenuBar() {
                 }
                 case kArrangeSubmenu: {
                     QMenu* sub = menu->addMenu(QString::fromUtf16(item.m_text));
+                    sub->setStyle(m_menuStyle);
                     connect(sub, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
                     for (const MenuItem& arrange : ArrangeItems())
                         sub->addAction(MakeAction(arrange.m_id, QString::fromUtf16(arrange.m_text)));
                     break;
                 }
-                default:
-                    menu->addAction(MakeAction(item.m_id, QString::fromUtf16(item.m_text)));
+                default: {
+                    QAction* action = MakeAction(item.m_id, QString::fromUtf16(item.m_text));
+                    if (IsRadioCommand(item.m_id)) {
+                        if (!modes) modes = new QActionGroup(menu);
+                        modes->addAction(action);
+                    }
+                    menu->addAction(action);
                     break;
+                }
             }
         }
     }
@@ -376,6 +412,7 @@ void CMainFrame::RebuildMenuBar() {
 
 QMenu* CMainFrame::CreatePopupMenu(int menu, QWidget* parent) {
     auto* popup = new QMenu(parent);
+    popup->setStyle(m_menuStyle);
     for (const MenuItem& item : PopupItems(menu)) {
         if (item.m_id == kSeparator) {
             popup->addSeparator();

@@ -15,6 +15,7 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QStyle;
 class QToolBar;
 
 namespace volcatra {
@@ -101,6 +102,7 @@ private:
     CFSRecApp& m_app;
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_toolBar = nullptr;
+    QStyle* m_menuStyle = nullptr;
     std::vector<uint32_t> m_toolBarButtons;
     QMultiHash<uint32_t, QAction*> m_actions;
     QList<QAction*> m_shortcutActions;

@@ -1,5 +1,6 @@
 #include "app/ShellRegistration.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,6 +10,13 @@ namespace volcatra {
 
 namespace {
 
+// Files that versions before the common names wrote.
+QStringList OldFiles() {
+    const QString data = UserDataFolder();
+    return {data + QStringLiteral("/applications/volcatra.desktop"),
+            data + QStringLiteral("/mime/packages/volcatra-fsr.xml")};
+}
+
 bool WriteText(const QString& path, const QByteArray& text) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     QFile file(path);
@@ -16,10 +24,30 @@ bool WriteText(const QString& path, const QByteArray& text) {
     return file.write(text) == text.size() && file.flush();
 }
 
+// Copies the program's icons from its resources into the hicolor theme.
+bool WriteIcons() {
+    const QStringList paths = IconPaths();
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString source = i < int(std::size(kIconSizes))
+                                   ? QStringLiteral(":/volcatra/app-%1.png").arg(kIconSizes[i])
+                                   : QStringLiteral(":/volcatra/app.svg");
+        QFile file(source);
+        if (!file.open(QIODevice::ReadOnly) || !WriteText(paths[i], file.readAll())) return false;
+    }
+    return true;
+}
+
 // Refreshes the caches of the desktop when its tools are installed; the
 // files alone are the registration.
 void UpdateCaches() {
     const QString data = UserDataFolder();
+    // Icon themes notice new files by the time of their top folder.
+    const QString hicolor = data + QStringLiteral("/icons/hicolor");
+    if (QFileInfo::exists(hicolor)) {
+        QFile folder(hicolor);
+        if (folder.open(QIODevice::ReadOnly))
+            folder.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+    }
     if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
         QProcess::execute(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
     if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
@@ -44,11 +72,20 @@ QString UserDataFolder() {
 }
 
 QString DesktopEntryPath() {
-    return UserDataFolder() + QStringLiteral("/applications/volcatra.desktop");
+    return UserDataFolder() + QStringLiteral("/applications/%1.desktop").arg(QLatin1String(kDesktopFileId));
 }
 
 QString MimePackagePath() {
-    return UserDataFolder() + QStringLiteral("/mime/packages/volcatra-fsr.xml");
+    return UserDataFolder() + QStringLiteral("/mime/packages/%1.xml").arg(QLatin1String(kDesktopFileId));
+}
+
+QStringList IconPaths() {
+    const QString hicolor = UserDataFolder() + QStringLiteral("/icons/hicolor/");
+    const QString id = QLatin1String(kDesktopFileId);
+    QStringList paths;
+    for (int size : kIconSizes) paths << hicolor + QStringLiteral("%1x%1/apps/%2.png").arg(size).arg(id);
+    paths << hicolor + QStringLiteral("scalable/apps/%1.svg").arg(id);
+    return paths;
 }
 
 bool RegisterFileType(const QString& programPath) {
@@ -61,7 +98,9 @@ bool RegisterFileType(const QString& programPath) {
         "Exec=" +
         QuotedForExec(programPath).toUtf8() +
         " %f\n"
-        "Icon=media-optical\n"
+        "Icon=" +
+        QByteArray(kDesktopFileId) +
+        "\n"
         "Terminal=false\n"
         "Categories=Utility;Archiving;\n"
         "MimeType=" +
@@ -79,16 +118,21 @@ bool RegisterFileType(const QString& programPath) {
         "    <glob pattern=\"*.fsr\"/>\n"
         "  </mime-type>\n"
         "</mime-info>\n";
-    const bool done = WriteText(DesktopEntryPath(), entry) && WriteText(MimePackagePath(), mime);
-    if (done) UpdateCaches();
+    // An entry of an earlier version would be a second one.
+    for (const QString& path : OldFiles()) QFile::remove(path);
+    const bool done = WriteIcons() && WriteText(DesktopEntryPath(), entry) && WriteText(MimePackagePath(), mime);
+    UpdateCaches();
     return done;
 }
 
 bool UnregisterFileType() {
-    for (const QString& path : {DesktopEntryPath(), MimePackagePath()})
+    const QStringList paths = QStringList{DesktopEntryPath(), MimePackagePath()} + IconPaths() + OldFiles();
+    for (const QString& path : paths)
         if (QFile::exists(path)) QFile::remove(path);
     UpdateCaches();
-    return !QFile::exists(DesktopEntryPath()) && !QFile::exists(MimePackagePath());
+    for (const QString& path : paths)
+        if (QFile::exists(path)) return false;
+    return true;
 }
 
 }  // namespace volcatra

@@ -9,7 +9,8 @@
 namespace volcatra {
 
 namespace {
-// The hand-over message: a tag, then the list of paths.
+// The hand-over message: a tag, the list of paths, then the activation token
+// and the startup id. A reader that knows only the paths ignores the rest.
 constexpr quint32 kOpenTag = 0x4F50454E;  // "OPEN"
 }  // namespace
 
@@ -17,16 +18,22 @@ QString InstanceServerName() {
     return QStringLiteral("volcatra-%1").arg(::getuid());
 }
 
-bool SendToRunningInstance(const QString& serverName, const QStringList& paths, int timeoutMs) {
+HandOverRequest MakeHandOverRequest(const QStringList& paths) {
+    HandOverRequest request;
+    for (const QString& path : paths) request.m_paths << QFileInfo(path).absoluteFilePath();
+    request.m_activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    request.m_startupId = qEnvironmentVariable("DESKTOP_STARTUP_ID");
+    return request;
+}
+
+bool SendToRunningInstance(const QString& serverName, const HandOverRequest& request, int timeoutMs) {
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs)) return false;
-    QStringList absolute;
-    for (const QString& path : paths) absolute << QFileInfo(path).absoluteFilePath();
     QByteArray message;
     {
         QDataStream stream(&message, QIODevice::WriteOnly);
-        stream << kOpenTag << absolute;
+        stream << kOpenTag << request.m_paths << request.m_activationToken << request.m_startupId;
     }
     QByteArray framed;
     {
@@ -72,10 +79,11 @@ void CInstanceServer::OnConnection() {
             if (!stream.commitTransaction()) return;
             QDataStream inner(message);
             quint32 tag = 0;
-            QStringList paths;
-            inner >> tag >> paths;
+            HandOverRequest request;
+            inner >> tag >> request.m_paths;
+            if (!inner.atEnd()) inner >> request.m_activationToken >> request.m_startupId;
             socket->disconnectFromServer();
-            if (inner.status() == QDataStream::Ok && tag == kOpenTag) emit FilesReceived(paths);
+            if (inner.status() == QDataStream::Ok && tag == kOpenTag) emit RequestReceived(request);
         });
     }
 }

@@ -11,8 +11,21 @@ namespace volcatra {
 // The socket name of the running program of this user.
 QString InstanceServerName();
 
-// Sends the absolute paths to the running program; false when none answers.
-bool SendToRunningInstance(const QString& serverName, const QStringList& paths, int timeoutMs = 1000);
+// What a later start hands to the running program: the files to open (none:
+// only bring the window forward) and the desktop's token that lets the
+// running program take the focus.
+struct HandOverRequest {
+    QStringList m_paths;
+    QString m_activationToken;  // XDG_ACTIVATION_TOKEN (Wayland)
+    QString m_startupId;        // DESKTOP_STARTUP_ID (X11 startup notification)
+};
+
+// The request of this start: the paths (made absolute) and the tokens of
+// the environment.
+HandOverRequest MakeHandOverRequest(const QStringList& paths);
+
+// Sends the request to the running program; false when none answers.
+bool SendToRunningInstance(const QString& serverName, const HandOverRequest& request, int timeoutMs = 1000);
 
 // Whether a program listens on the name.
 bool IsInstanceRunning(const QString& serverName, int timeoutMs = 300);
@@ -25,8 +38,8 @@ public:
     bool Listen(const QString& serverName);
 
 signals:
-    // Files handed over by another start, in the order given.
-    void FilesReceived(const QStringList& paths);
+    // A request handed over by another start.
+    void RequestReceived(const volcatra::HandOverRequest& request);
 
 private:
     void OnConnection();

@@ -4,16 +4,23 @@
 #include <QMdiArea>
 
 #include "app/FSRecApp.h"
+#include "app/HandOver.h"
 #include "app/MainFrame.h"
+#include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
 #include "ui/QtServices.h"
 
 int main(int argc, char* argv[]) {
     using namespace volcatra;
+    // The desktop's tokens of this start: Qt's X11 client takes the startup
+    // id out of the environment when it connects.
+    HandOverRequest request = MakeHandOverRequest({});
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Marovane"));
     QApplication::setApplicationName(QStringLiteral("Volcatra"));
     QApplication::setApplicationDisplayName(QStringLiteral("ボルカトラ"));
+    // The desktop entry the windows belong to (its icon, its task-bar entry).
+    QGuiApplication::setDesktopFileName(QLatin1String(kDesktopFileId));
 
     QStringList arguments = application.arguments();
     arguments.removeFirst();
@@ -25,9 +32,11 @@ int main(int argc, char* argv[]) {
         else
             files << argument;
     }
-    // A second start hands its file to the running program.
+    // A later start hands its files (or only the wish to see the window)
+    // to the running program and ends.
     const QString serverName = InstanceServerName();
-    if (!switches && !files.isEmpty() && SendToRunningInstance(serverName, files)) return 0;
+    request.m_paths = MakeHandOverRequest(files).m_paths;
+    if (!switches && SendToRunningInstance(serverName, request)) return 0;
 
     CQtMessageService messages;
     CQtClipboard clipboard;
@@ -49,13 +58,8 @@ int main(int argc, char* argv[]) {
     // only listens when nobody else does.
     CInstanceServer server;
     const bool listen = !IsInstanceRunning(serverName);
-    QObject::connect(&server, &CInstanceServer::FilesReceived, &app, [&app](const QStringList& paths) {
-        CMainFrame* frame = app.MainFrame();
-        frame->showNormal();
-        frame->raise();
-        frame->activateWindow();
-        for (const QString& path : paths) app.OpenDocumentFile(path);
-    });
+    CHandOver handOver(app);
+    QObject::connect(&server, &CInstanceServer::RequestReceived, &handOver, &CHandOver::Receive);
     if (listen) server.Listen(serverName);
     return application.exec();
 }

@@ -51,7 +51,15 @@ CChildFrame::~CChildFrame() {
 }
 
 void CChildFrame::UpdateTitle() {
-    setWindowTitle(QString::fromStdU16String(m_document.GetTitle()));
+    QString title = QString::fromStdU16String(m_document.GetTitle());
+    if (m_windowNumber > 0) title += QStringLiteral(":%1").arg(m_windowNumber);
+    setWindowTitle(title);
+}
+
+void CChildFrame::SetWindowNumber(int number) {
+    if (m_windowNumber == number) return;
+    m_windowNumber = number;
+    UpdateTitle();
 }
 
 void CChildFrame::OnUpdate(int, CObjectBase*) {

@@ -72,6 +72,10 @@ public:
     // Closes without taking the widths or asking to save.
     void CloseWithoutCheck();
     bool IsClosed() const { return m_closed; }
+    // The window's number among the windows of its document, shown after
+    // the document's title as ":n"; 0 for the only window.
+    void SetWindowNumber(int number);
+    int WindowNumber() const { return m_windowNumber; }
 
     void OnUpdate(int hint, CObjectBase* object) override;
     bool OnCommand(uint32_t id) override;
@@ -91,6 +95,7 @@ private:
     ICommandTarget* m_activeView = nullptr;
     bool m_skipCheck = false;
     bool m_closed = false;
+    int m_windowNumber = 0;
 };
 
 }  // namespace volcatra

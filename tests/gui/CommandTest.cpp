@@ -1,10 +1,15 @@
 // The command surface of the main window: menus, shortcut table, toolbar,
 // status bar, and the command chain that decides enabling and marks.
+#include <QActionGroup>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "GuiTestSupport.h"
 
@@ -319,6 +324,106 @@ TEST_F(CommandTest, DroppedFilesOpenAsCatalogues) {
     EXPECT_EQ(app.Documents()[0]->GetTitle(), u"first.fsr");
     EXPECT_EQ(app.Documents()[1]->GetTitle(), u"second.fsr");
     EXPECT_EQ(app.RecentFiles(), (QStringList{second, first}));
+}
+
+TEST_F(CommandTest, ToolBarTextRadioMarksAndPromptsOfDisabledItems) {
+    CFSRecApp& app = StartApp();
+    CMainFrame& frame = *app.MainFrame();
+    frame.show();
+    // The customise button keeps its "...".
+    QToolBar* bar = frame.StandardToolBar();
+    auto* customize = qobject_cast<QToolButton*>(bar->widgetForAction(bar->actions().back()));
+    ASSERT_NE(customize, nullptr);
+    EXPECT_EQ(customize->text(), QStringLiteral("カスタマイズ..."));
+
+    app.OpenDocumentFile(WriteCatalogue(TwoFolders(), QStringLiteral("two.fsr")));
+    Flush();
+    QMenu* view = MenuNamed(frame.menuBar(), QStringLiteral("表示(&V)"));
+    ASSERT_NE(view, nullptr);
+    // The four view modes form one exclusive group (radio marks); the status
+    // bar item stays a check box.
+    QActionGroup* modes = nullptr;
+    for (QAction* action : view->actions()) {
+        const uint32_t id = action->data().toUInt();
+        if (id == ID_VIEW_LARGEICON || id == ID_VIEW_SMALLICON || id == ID_VIEW_LIST || id == ID_VIEW_DETAILS) {
+            ASSERT_NE(action->actionGroup(), nullptr) << id;
+            if (!modes) modes = action->actionGroup();
+            EXPECT_EQ(action->actionGroup(), modes);
+        } else if (id == ID_VIEW_STATUS_BAR) {
+            EXPECT_TRUE(action->isCheckable());
+            EXPECT_EQ(action->actionGroup(), nullptr);
+        }
+    }
+    ASSERT_NE(modes, nullptr);
+    EXPECT_EQ(modes->actions().size(), 4);
+    EXPECT_TRUE(modes->isExclusive());
+    frame.Route(ID_VIEW_LIST);
+    ASSERT_NE(modes->checkedAction(), nullptr);
+    EXPECT_EQ(modes->checkedAction()->data().toUInt(), ID_VIEW_LIST);
+
+    // Pointing at a menu item shows its prompt, also when it is disabled.
+    QMenu* edit = MenuNamed(frame.menuBar(), QStringLiteral("編集(&E)"));
+    ASSERT_NE(edit, nullptr);
+    edit->popup(frame.mapToGlobal(QPoint(10, 10)));
+    Flush();
+    const auto point = [&](uint32_t id) {
+        for (QAction* action : edit->actions())
+            if (action->data().toUInt() == id) {
+                QTest::mouseMove(edit, edit->actionGeometry(action).center());
+                Flush();
+                return action->isEnabled();
+            }
+        ADD_FAILURE() << "no item " << id;
+        return false;
+    };
+    EXPECT_FALSE(point(57643));  // undo
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("直前に行った動作を元に戻す"));
+    EXPECT_FALSE(point(57637));  // paste
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("クリップボードの内容を貼り付け"));
+    edit->close();
+    Flush();
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("レディ"));
+}
+
+TEST_F(CommandTest, WindowsOfOneCatalogueAreNumbered) {
+    CFSRecApp& app = StartApp();
+    CMainFrame& frame = *app.MainFrame();
+    app.OpenDocumentFile(WriteCatalogue(TwoFolders(), QStringLiteral("sample.fsr")));
+    app.OpenDocumentFile(WriteCatalogue(TwoFolders(), QStringLiteral("other.fsr")));
+    Flush();
+    const auto titles = [&frame]() {
+        QStringList shown;
+        for (QMdiSubWindow* window : frame.MdiArea()->subWindowList()) shown << window->windowTitle();
+        return shown;
+    };
+    EXPECT_EQ(titles(), (QStringList{"sample.fsr", "other.fsr"}));
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList()[0]);
+    frame.Route(ID_WINDOW_NEW);
+    Flush();
+    frame.Route(ID_WINDOW_NEW);
+    Flush();
+    EXPECT_EQ(titles(), (QStringList{"sample.fsr:1", "other.fsr", "sample.fsr:2", "sample.fsr:3"}));
+    // The tabs and the window list show the same titles.
+    QTabBar* tabs = frame.MdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    QStringList tabTexts;
+    for (int i = 0; i < tabs->count(); ++i) tabTexts << tabs->tabText(i);
+    EXPECT_EQ(tabTexts, titles());
+    QStringList listed;
+    m_dialogHandler = [&listed](QDialog& dialog) {
+        if (auto* list = dialog.findChild<QListWidget*>())
+            for (int row = 0; row < list->count(); ++row) listed << list->item(row)->text();
+        return 0;
+    };
+    frame.Route(ID_WINDOW_MANAGER);
+    EXPECT_EQ(listed, titles());
+    // Closing one numbers the others again; the last one has no number.
+    frame.MdiArea()->subWindowList()[2]->close();
+    Flush();
+    EXPECT_EQ(titles(), (QStringList{"sample.fsr:1", "other.fsr", "sample.fsr:2"}));
+    frame.MdiArea()->subWindowList()[0]->close();
+    Flush();
+    EXPECT_EQ(titles(), (QStringList{"other.fsr", "sample.fsr"}));
 }
 
 }  // namespace

@@ -2,16 +2,23 @@
 // and their storing, the hand-over to a running program and the file-type
 // registration.
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 #include <future>
 
 #include "GuiTestSupport.h"
 #include "app/AppDialogs.h"
+#include "app/HandOver.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
+#include "app/X11Activation.h"
 #include "ui/SysImageList.h"
 
 namespace volcatra::test {
@@ -266,47 +273,240 @@ TEST_F(StartupTest, AboutBoxShowsTheVersion) {
     EXPECT_EQ(text, QStringLiteral("ボルカトラ Version 3.20.160"));
 }
 
+// Qt's own texts: the standard buttons of message boxes and button boxes
+// and the labels and buttons of the file dialog.
+TEST_F(StartupTest, QtsOwnTextsAreJapanese) {
+    StartApp();
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Ok);
+    QDialogButtonBox buttons(QDialogButtonBox::Reset);
+    QFileDialog dialog(nullptr, QString(), QString(), QStringLiteral("メディア構成 ファイル (*.fsr)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const auto label = [&dialog](const char* name) {
+        auto* found = dialog.findChild<QLabel*>(QLatin1String(name));
+        return found ? found->text() : QStringLiteral("(none)");
+    };
+    auto* dialogButtons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    ASSERT_NE(dialogButtons, nullptr);
+    const std::pair<QString, const char16_t*> texts[] = {
+        {box.button(QMessageBox::Yes)->text(), u"はい(&Y)"},
+        {box.button(QMessageBox::No)->text(), u"いいえ(&N)"},
+        {box.button(QMessageBox::Cancel)->text(), u"キャンセル"},
+        {box.button(QMessageBox::Ok)->text(), u"OK"},
+        {buttons.button(QDialogButtonBox::Reset)->text(), u"リセット"},
+        {label("lookInLabel"), u"アドレス:"},
+        {label("fileNameLabel"), u"ファイル名(&N):"},
+        {label("fileTypeLabel"), u"ファイルの種類:"},
+        {dialogButtons->button(QDialogButtonBox::Save)->text(), u"保存(&S)"},
+    };
+    for (const auto& [shown, expected] : texts) EXPECT_EQ(shown, QString::fromUtf16(expected));
+}
+
 // --- The running program and the desktop ----------------------------------------------
 
-TEST_F(StartupTest, FilesPassedToARunningProgramAreOpened) {
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// Waits, running events, until the condition holds or two seconds passed.
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 400 && !condition(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return condition();
+}
+
+TEST_F(StartupTest, LaterStartsHandOverFilesAndTheDesktopTokens) {
     const QString path = WriteCatalogue(OneVolume(), QStringLiteral("handed.fsr"));
     CFSRecApp& app = StartApp();
     CInstanceServer server;
+    CHandOver handOver(app);
     const QString name = QStringLiteral("volcatra-test-%1").arg(QCoreApplication::applicationPid());
     ASSERT_TRUE(server.Listen(name));
-    QObject::connect(&server, &CInstanceServer::FilesReceived, &app, [&app](const QStringList& paths) {
-        for (const QString& p : paths) app.OpenDocumentFile(p);
+    std::vector<HandOverRequest> received;
+    QObject::connect(&server, &CInstanceServer::RequestReceived, &app, [&](const HandOverRequest& request) {
+        received.push_back(request);
+        handOver.Receive(request);
     });
-    auto sent = std::async(std::launch::async, [&] { return SendToRunningInstance(name, {path}, 5000); });
-    while (sent.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) QCoreApplication::processEvents();
-    EXPECT_TRUE(sent.get());
-    Flush();
+    const auto send = [&](const HandOverRequest& request) {
+        auto sent = std::async(std::launch::async, [&] { return SendToRunningInstance(name, request, 5000); });
+        while (sent.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        const bool ok = sent.get();
+        Flush();
+        return ok;
+    };
+
+    // A start without a file only brings the window forward, with its tokens.
+    app.MainFrame()->showMinimized();
+    {
+        ScopedEnv wayland("XDG_ACTIVATION_TOKEN", "wayland-token-1");
+        ScopedEnv x11("DESKTOP_STARTUP_ID", "launcher-42_TIME12345");
+        EXPECT_TRUE(send(MakeHandOverRequest({})));
+    }
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_TRUE(received[0].m_paths.isEmpty());
+    EXPECT_EQ(received[0].m_activationToken, QStringLiteral("wayland-token-1"));
+    EXPECT_EQ(received[0].m_startupId, QStringLiteral("launcher-42_TIME12345"));
+    EXPECT_TRUE(app.Documents().empty());
+    EXPECT_FALSE(app.MainFrame()->isMinimized());
+    EXPECT_TRUE(app.MainFrame()->isVisible());
+
+    // A relative name arrives as an absolute path and opens.
+    {
+        ScopedEnv wayland("XDG_ACTIVATION_TOKEN", QByteArray());
+        ScopedEnv x11("DESKTOP_STARTUP_ID", QByteArray());
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        const HandOverRequest request = MakeHandOverRequest({QStringLiteral("handed.fsr")});
+        QDir::setCurrent(old);
+        EXPECT_TRUE(send(request));
+    }
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[1].m_paths, QStringList{path});
+    EXPECT_TRUE(received[1].m_activationToken.isEmpty());
     ASSERT_EQ(app.Documents().size(), 1u);
     EXPECT_EQ(QFile::decodeName(app.Documents()[0]->GetPathName().c_str()), path);
+
     // Nobody listens on another name.
-    EXPECT_FALSE(SendToRunningInstance(name + QStringLiteral("-none"), {path}, 200));
+    EXPECT_FALSE(SendToRunningInstance(name + QStringLiteral("-none"), MakeHandOverRequest({path}), 200));
     EXPECT_FALSE(IsInstanceRunning(name + QStringLiteral("-none")));
+}
+
+TEST_F(StartupTest, HandedOverFilesWaitWhileTheProgramIsBusy) {
+    const QString good = WriteCatalogue(OneVolume(), QStringLiteral("good.fsr"));
+    const QString bad = TempPath(QStringLiteral("missing.fsr"));
+    CFSRecApp& app = StartApp();
+    CHandOver handOver(app);
+    HandOverRequest request;
+    request.m_paths = {bad, good};
+
+    // A modal window is open (a message box, a dialog): nothing opens and no
+    // second box appears until it closes; then the files open in order.
+    QDialog modal(app.MainFrame());
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+    handOver.Receive(request);
+    Flush();
+    EXPECT_EQ(handOver.PendingCount(), 2);
+    EXPECT_TRUE(app.Documents().empty());
+    EXPECT_TRUE(m_messages.ShownBoxes().empty());
+    modal.close();
+    EXPECT_TRUE(WaitFor([&] { return handOver.PendingCount() == 0; }));
+    EXPECT_EQ(m_messages.ShownBoxes().size(), 1u);  // the missing file
+    ASSERT_EQ(app.Documents().size(), 1u);
+    EXPECT_EQ(QFile::decodeName(app.Documents()[0]->GetPathName().c_str()), good);
+
+    // A read disables the main window: the files wait for its end as well.
+    app.CloseAllDocuments();
+    Flush();
+    app.MainFrame()->setEnabled(false);
+    request.m_paths = {good};
+    handOver.Receive(request);
+    Flush();
+    EXPECT_EQ(handOver.PendingCount(), 1);
+    EXPECT_TRUE(app.Documents().empty());
+    app.MainFrame()->setEnabled(true);
+    EXPECT_TRUE(WaitFor([&] { return handOver.PendingCount() == 0; }));
+    EXPECT_EQ(app.Documents().size(), 1u);
+}
+
+TEST(X11ActivationTest, StartupIdTimeAndRemoveMessage) {
+    struct Case {
+        const char* id;
+        uint32_t time;
+    };
+    const Case cases[] = {{"launcher-1234-host-volcatra-0_TIME98765", 98765},
+                          {"noTime", 0},
+                          {"x_TIME", 0},
+                          {"x_TIME12a", 0},
+                          {"x_TIME99999999999", 0},
+                          {"a_TIME1_TIME4294967295", 4294967295u}};
+    for (const Case& c : cases) EXPECT_EQ(StartupIdTime(QString::fromLatin1(c.id)), c.time) << c.id;
+
+    // "remove: ID=" and the id with its blank escaped, a NUL, cut into
+    // 20-byte pieces, the last one padded.
+    const std::vector<QByteArray> pieces = StartupRemoveMessage(QStringLiteral("id with\\blank_TIME5"));
+    QByteArray joined;
+    for (const QByteArray& piece : pieces) {
+        EXPECT_EQ(piece.size(), 20);
+        joined += piece;
+    }
+    const QByteArray expected = QByteArray("remove: ID=id\\ with\\\\blank_TIME5") + '\0';
+    ASSERT_EQ(pieces.size(), size_t((expected.size() + 19) / 20));
+    EXPECT_EQ(joined.left(expected.size()), expected);
+    EXPECT_EQ(joined.mid(expected.size()), QByteArray(joined.size() - expected.size(), '\0'));
 }
 
 TEST_F(StartupTest, RegisterAndUnregisterWriteAndRemoveTheDesktopFiles) {
     QTemporaryDir data;
     const QByteArray old = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    // The entry an earlier version wrote under another name goes, so that
+    // the desktop never lists the program twice.
+    const QString oldEntry = data.filePath(QStringLiteral("applications/volcatra.desktop"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(oldEntry).absolutePath()));
+    {
+        QFile old(oldEntry);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("[Desktop Entry]\nIcon=media-optical\n");
+    }
     MakeApp();
     EXPECT_FALSE(App().InitInstance({QStringLiteral("--register")}));
     EXPECT_EQ(App().ExitCode(), 0);
+    EXPECT_EQ(DesktopEntryPath(), data.filePath(QStringLiteral("applications/com.marovane.Volcatra.desktop")));
     EXPECT_TRUE(QFile::exists(DesktopEntryPath()));
     EXPECT_TRUE(QFile::exists(MimePackagePath()));
+    EXPECT_FALSE(QFile::exists(oldEntry));
     QFile entry(DesktopEntryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
     EXPECT_TRUE(text.contains("MimeType=application/x-zevuv-document;"));
     EXPECT_TRUE(text.contains(" %f\n"));
+    EXPECT_TRUE(text.contains("\nIcon=com.marovane.Volcatra\n")) << text.constData();
+    // The program's own icon in the hicolor sizes and as a scalable picture.
+    const QStringList icons = IconPaths();
+    ASSERT_EQ(icons.size(), 7);
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(icons[i].toStdString());
+        const int size = kIconSizes[i];
+        EXPECT_EQ(icons[i],
+                  data.filePath(QStringLiteral("icons/hicolor/%1x%1/apps/com.marovane.Volcatra.png").arg(size)));
+        const QImage image(icons[i]);
+        EXPECT_EQ(image.size(), QSize(size, size));
+    }
+    EXPECT_EQ(icons[6], data.filePath(QStringLiteral("icons/hicolor/scalable/apps/com.marovane.Volcatra.svg")));
+    QFile svg(icons[6]);
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().startsWith("<svg "));
     MakeApp();
     EXPECT_FALSE(App().InitInstance({QStringLiteral("--unregister")}));
     EXPECT_EQ(App().ExitCode(), 0);
     EXPECT_FALSE(QFile::exists(DesktopEntryPath()));
     EXPECT_FALSE(QFile::exists(MimePackagePath()));
+    for (const QString& icon : icons) EXPECT_FALSE(QFile::exists(icon)) << icon.toStdString();
     EXPECT_TRUE(App().Documents().empty());
     qputenv("XDG_DATA_HOME", old);
 }
