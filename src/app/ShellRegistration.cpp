@@ -102,6 +102,9 @@ bool RegisterFileType(const QString& programPath) {
         QByteArray(kDesktopFileId) +
         "\n"
         "Terminal=false\n"
+        // The launcher then hands a startup id or activation token to the
+        // program, which passes it on to a running one.
+        "StartupNotify=true\n"
         "Categories=Utility;Archiving;\n"
         "MimeType=" +
         QByteArray(kCatalogueMimeType) + ";\n";

@@ -299,6 +299,9 @@ TEST_F(StartupTest, QtsOwnTextsAreJapanese) {
         {label("fileNameLabel"), u"ファイル名(&N):"},
         {label("fileTypeLabel"), u"ファイルの種類:"},
         {dialogButtons->button(QDialogButtonBox::Save)->text(), u"保存(&S)"},
+        // The type column of the file list.
+        {QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), u"フォルダ"},
+        {QCoreApplication::translate("QAbstractFileIconProvider", "%1 File"), u"%1 ファイル"},
     };
     for (const auto& [shown, expected] : texts) EXPECT_EQ(shown, QString::fromUtf16(expected));
 }
