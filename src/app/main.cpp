@@ -51,15 +51,15 @@ int main(int argc, char* argv[]) {
                                             nullptr, QFileDialog::DontUseNativeDialog);
     };
     CFSRecApp app(std::move(services));
-    if (!app.InitInstance(arguments)) return app.ExitCode();
-    saveDialog.SetParent(app.MainFrame());
-
-    // Another program started without a file keeps the hand-over: this one
-    // only listens when nobody else does.
+    // This program takes the requests of later starts from now on, so that
+    // one started while this one still opens its catalogue hands over too;
+    // they are carried out once the main window is there. A start with the
+    // registration switches ends at once and takes none.
     CInstanceServer server;
-    const bool listen = !IsInstanceRunning(serverName);
     CHandOver handOver(app);
     QObject::connect(&server, &CInstanceServer::RequestReceived, &handOver, &CHandOver::Receive);
-    if (listen) server.Listen(serverName);
+    if (!switches && !IsInstanceRunning(serverName)) server.Listen(serverName);
+    if (!app.InitInstance(arguments)) return app.ExitCode();
+    saveDialog.SetParent(app.MainFrame());
     return application.exec();
 }

@@ -400,9 +400,21 @@ TEST_F(StartupTest, LaterStartsHandOverFilesAndTheDesktopTokens) {
 TEST_F(StartupTest, HandedOverFilesWaitWhileTheProgramIsBusy) {
     const QString good = WriteCatalogue(OneVolume(), QStringLiteral("good.fsr"));
     const QString bad = TempPath(QStringLiteral("missing.fsr"));
+    HandOverRequest request;
+    // A request that comes while the program still starts waits for the
+    // main window.
+    {
+        CFSRecApp& starting = MakeApp();
+        CHandOver early(starting);
+        request.m_paths = {good};
+        early.Receive(request);
+        EXPECT_EQ(early.PendingCount(), 1);
+        ASSERT_TRUE(starting.InitInstance({}));
+        EXPECT_TRUE(WaitFor([&] { return early.PendingCount() == 0; }));
+        EXPECT_EQ(starting.Documents().size(), 1u);
+    }
     CFSRecApp& app = StartApp();
     CHandOver handOver(app);
-    HandOverRequest request;
     request.m_paths = {bad, good};
 
     // A modal window is open (a message box, a dialog): nothing opens and no
