@@ -162,8 +162,9 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-// Menus whose disabled items can be pointed at: the item is highlighted and
-// its prompt shows in the status bar, as for an enabled one.
+// Menus whose disabled items can be pointed at (with the mouse or the arrow
+// keys): the item becomes the current one and its prompt shows in the status
+// bar, as for an enabled one.
 class CMenuStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,

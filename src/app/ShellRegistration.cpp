@@ -1,6 +1,8 @@
 #include "app/ShellRegistration.h"
 
-#include <QDateTime>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -43,11 +45,7 @@ void UpdateCaches() {
     const QString data = UserDataFolder();
     // Icon themes notice new files by the time of their top folder.
     const QString hicolor = data + QStringLiteral("/icons/hicolor");
-    if (QFileInfo::exists(hicolor)) {
-        QFile folder(hicolor);
-        if (folder.open(QIODevice::ReadOnly))
-            folder.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
-    }
+    if (QFileInfo(hicolor).isDir()) ::utimensat(AT_FDCWD, QFile::encodeName(hicolor).constData(), nullptr, 0);
     if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
         QProcess::execute(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
     if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
