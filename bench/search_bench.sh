@@ -87,3 +87,10 @@ awk -v files="$files" -v entries="$entries" -v hits="$grep_count" -v fsr="$fsr_b
   printf "  without hits:         %.3f s  (%.1f million entries/s, %.2f x grep)\n", n, entries / n / 1e6, n / g
   printf "ratio search/grep:      %.2f  (goal: at most 3)\n", s / g
 }'
+
+# The same search from the desktop program's search window, offscreen.
+window_bench="$build/bench/volcatra-search-window-bench"
+if [[ -x "$window_bench" ]]; then
+  echo "search window (offscreen):"
+  LANG=C.UTF-8 "$window_bench" "$cli" "$data/catalogues" '*.jpg'
+fi
