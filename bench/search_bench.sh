@@ -32,7 +32,7 @@ runs=3
 if [[ ! -x "$gen" || "$here/search_bench_gen.cpp" -nt "$gen" ]]; then
   mkdir -p "$build/bench"
   "${CXX:-c++}" -O2 -std=c++20 -I "$root/src" "$here/search_bench_gen.cpp" \
-    "$build/src/model/libvolcatra_model.a" "$build/src/platform/libvolcatra_platform_base.a" -o "$gen"
+    "$build/src/model/libvolcatra_model.a" -o "$gen"
   rm -rf "$data"
 fi
 if [[ ! -f "$data/done" ]]; then

@@ -8,10 +8,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <numeric>
 
 #include "GuiTestSupport.h"
+#include "platform/ShellTypeNames.h"
 #include "search/ui/FSFindView.h"
 #include "search/ui/FindFrame.h"
+#include "search/ui/HitStore.h"
 #include "search/ui/SearchWindows.h"
 
 namespace volcatra::test {
@@ -367,6 +370,62 @@ TEST_F(SearchWindowTest, SourceCatalogueProtectedWhileSearched) {
     EXPECT_FALSE(document->IsBeingSearched());
     EXPECT_EQ(App().Documents().size(), 1u);
     EXPECT_TRUE(document->QueryCommand(ID_EDIT_UNDO)->m_enabled);
+}
+
+}  // namespace
+}  // namespace volcatra::test
+
+namespace volcatra::test {
+namespace {
+
+// The store's sort against the comparison applied to the rows' texts, for
+// every column in both directions, over names that share long prefixes and
+// differ in case, folders and listed archives, sizes around the unit steps
+// and times with and without a date.
+TEST(HitStoreSortTest, OrdersAsTheComparisonOfTheTexts) {
+    auto volume = MakeVolume(u"V");
+    CFileArray& top = AddArray(*volume, u"\\");
+    const char16_t* const names[] = {u"README4455455.JPG",
+                                     u"readme4455454.jpg",
+                                     u"README4455455.JPG",
+                                     u"setup_final_b",
+                                     u"setup_final_a",
+                                     u"Setup_Final_A",
+                                     u"a",
+                                     u"B",
+                                     u"写真1.jpg",
+                                     u"写真10.jpg",
+                                     u"readme4455455.jpg2"};
+    const uint64_t sizes[] = {0, 1, 1024, 1025, 9 * 1024, 10 * 1024, 999 * 1024, 1024 * 1024, 5'000'000'000ull};
+    const int64_t times[] = {0, 1'300'000'000, 1'300'000'030, 1'200'000'000};
+    const uint16_t attributes[] = {FA_ARCHIVE, FA_DIRECTORY, FA_ARCHIVE | FA_ARCHIVE_LISTED, FA_ARCHIVE_FOLDER};
+    for (size_t i = 0; i < 60; ++i)
+        AddEntry(top, names[i % std::size(names)], attributes[i % 7 % 4], sizes[i % std::size(sizes)],
+                 times[i % 5 % 4]);
+    const CMimeTypeNames types;
+    for (bool inBytes : {false, true}) {
+        CHitStore store;
+        store.BeginVolume(*volume);
+        for (size_t i = 0; i < top.m_entries.size(); ++i)
+            store.AddHit(*top.m_entries[i], *volume, i % 3 ? u"[V] \\b" : u"[V] \\A", i % 2 ? u"/x.fsr" : u"/X.fsr",
+                         types);
+        for (int key : {1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6}) {
+            CHitStore sorted = store;
+            sorted.Sort(key, sorted.Count(), inBytes);
+            std::vector<size_t> expected(store.Count());
+            std::iota(expected.begin(), expected.end(), size_t(0));
+            const int column = std::abs(key) - 1;
+            std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
+                const CHitRecord& ra = store.Record(a);
+                const CHitRecord& rb = store.Record(b);
+                const int texts = CompareResultTexts(store.ColumnText(ra, column, inBytes),
+                                                     store.ColumnText(rb, column, inBytes), column);
+                return CompareResultRows(ra.m_key, rb.m_key, texts, key) < 0;
+            });
+            for (size_t i = 0; i < expected.size(); ++i)
+                ASSERT_EQ(sorted.Record(i).m_key, store.Record(expected[i]).m_key) << "key " << key << " row " << i;
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "search/ui/HitStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
+#include <type_traits>
 
 #include "platform/ShellTypeNames.h"
 #include "search/SearchHitTexts.h"
@@ -36,6 +38,9 @@ int64_t DateKey(int64_t time) {
         if (text[i] >= '0' && text[i] <= '9') key = key * 10 + (text[i] - '0');
     return key;
 }
+
+// The characters of a name that the sort keeps beside the row.
+constexpr size_t kNamePrefix = 12;
 
 bool ShownAsFolder(uint16_t attributes) {
     return (attributes & (FA_DIRECTORY | FA_ARCHIVE_FOLDER)) != 0;
@@ -149,50 +154,84 @@ void CHitStore::Sort(int sortKey, size_t count, bool sizeInBytes) {
     if (column < 0 || column > 5 || count < 2) return;
     const CHitRecord* rows = m_records.data();
 
-    // Each row's text in the sort column, made once: interned texts by their
-    // rank among all the store's texts, dates as numbers, sizes as texts,
-    // names in place.
-    std::vector<int64_t> numbers;
-    std::vector<std::string> sizes;
+    // Each row's text in the sort column becomes two numbers that order as
+    // the texts do, so that most comparisons touch no text: interned texts
+    // by their rank among all the store's texts, dates by their digits,
+    // sizes by text length and value (texts of one length differ only in
+    // their digits), names by their first twelve folded characters (the rest
+    // is compared only when those are equal).
+    struct SortItem {
+        uint64_t m_high;
+        uint64_t m_low;
+        uint64_t m_third;
+        uint32_t m_row;
+        int32_t m_key;
+    };
+    std::vector<SortItem> items(count);
+    std::vector<int64_t> rank;
     if (column == 1 || column == 3 || column == 5) {
         std::vector<uint32_t> byText(m_texts.size());
         std::iota(byText.begin(), byText.end(), 0u);
         std::sort(byText.begin(), byText.end(),
                   [this](uint32_t a, uint32_t b) { return CompareFolded<char16_t>(m_texts[a], m_texts[b], 0) < 0; });
-        std::vector<int64_t> rank(m_texts.size());
+        rank.resize(m_texts.size());
         for (size_t i = 0; i < byText.size(); ++i) {
             const bool same = i > 0 && CompareFolded<char16_t>(m_texts[byText[i - 1]], m_texts[byText[i]], 0) == 0;
             rank[byText[i]] = same ? rank[byText[i - 1]] : int64_t(i);
         }
-        numbers.resize(count);
-        for (size_t i = 0; i < count; ++i) {
-            const CHitRecord& r = rows[i];
-            numbers[i] = rank[column == 1 ? r.m_folder : column == 3 ? r.m_kind : r.m_catalogue];
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const CHitRecord& r = rows[i];
+        SortItem& item = items[i];
+        item.m_row = uint32_t(i);
+        item.m_key = r.m_key;
+        item.m_high = item.m_low = item.m_third = 0;
+        switch (column) {
+            case 0: {
+                const std::u16string_view name = Name(r);
+                for (size_t k = 0; k < kNamePrefix; ++k) {
+                    uint64_t c = k < name.size() ? uint64_t(name[k]) : 0;
+                    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+                    uint64_t& part = k < 4 ? item.m_high : (k < 8 ? item.m_low : item.m_third);
+                    part = (part << 16) | c;
+                }
+                break;
+            }
+            case 2:
+                if (!ShownAsFolder(r.m_attributes)) {
+                    std::string text;
+                    AppendSizeText(text, r.m_size, sizeInBytes);
+                    item.m_high = text.size();
+                    item.m_low = sizeInBytes ? r.m_size : (((r.m_size - 1) | 1023) + 1) >> 10;
+                }
+                break;
+            case 4:
+                item.m_high = uint64_t(DateKey(r.m_time) + 1);
+                break;
+            default:
+                item.m_high = uint64_t(rank[column == 1 ? r.m_folder : column == 3 ? r.m_kind : r.m_catalogue]);
+                break;
         }
-    } else if (column == 4) {
-        numbers.resize(count);
-        for (size_t i = 0; i < count; ++i) numbers[i] = DateKey(rows[i].m_time);
-    } else if (column == 2) {
-        sizes.resize(count);
-        for (size_t i = 0; i < count; ++i)
-            if (!ShownAsFolder(rows[i].m_attributes)) AppendSizeText(sizes[i], rows[i].m_size, sizeInBytes);
     }
 
-    std::vector<uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    std::stable_sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
         int textOrder;
-        if (column == 0)
-            textOrder = CompareFolded(Name(rows[a]), Name(rows[b]), 0);
-        else if (column == 2)
-            textOrder = CompareFolded<char>(sizes[a], sizes[b], 2);
+        if (a.m_high != b.m_high)
+            textOrder = a.m_high < b.m_high ? -1 : 1;
+        else if (a.m_low != b.m_low)
+            textOrder = a.m_low < b.m_low ? -1 : 1;
+        else if (a.m_third != b.m_third)
+            textOrder = a.m_third < b.m_third ? -1 : 1;
+        else if (column == 0 && rows[a.m_row].m_nameLength > kNamePrefix && rows[b.m_row].m_nameLength > kNamePrefix)
+            textOrder =
+                CompareFolded(Name(rows[a.m_row]).substr(kNamePrefix), Name(rows[b.m_row]).substr(kNamePrefix), 0);
         else
-            textOrder = numbers[a] < numbers[b] ? -1 : (numbers[a] > numbers[b] ? 1 : 0);
-        return CompareResultRows(rows[a].m_key, rows[b].m_key, textOrder, sortKey) < 0;
+            textOrder = 0;
+        return CompareResultRows(a.m_key, b.m_key, textOrder, sortKey) < 0;
     });
     std::vector<CHitRecord> sorted;
     sorted.reserve(m_records.size());
-    for (uint32_t i : order) sorted.push_back(m_records[i]);
+    for (const SortItem& item : items) sorted.push_back(m_records[item.m_row]);
     sorted.insert(sorted.end(), m_records.begin() + std::ptrdiff_t(count), m_records.end());
     m_records = std::move(sorted);
 }
