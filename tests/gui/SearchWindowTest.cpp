@@ -108,6 +108,34 @@ TEST_F(SearchWindowTest, NewWindowDefaultsWithoutAndWithHistoryAndSource) {
     EXPECT_FALSE(third->Bar()->SubfoldersBox()->isChecked());
 }
 
+TEST_F(SearchWindowTest, ConditionBarFollowsTheWidthAboveItsDesignWidth) {
+    StartApp();
+    CConditionBar& bar = *Open()->Bar();
+    const QSize design = bar.DesignSize();
+    ASSERT_GT(design.width(), 0);
+    bar.resize(design.width() + 50, design.height());
+    EXPECT_EQ(bar.PlaceBox()->width(), bar.PlaceBoxDesignSize().width() + 50);
+    const int name = bar.NameBox()->width();
+    std::vector<int> buttons;
+    for (uint32_t id : {ID_SEARCH_START, ID_SEARCH_STOP, ID_SEARCH_NEW, ID_SEARCH_BROWSE})
+        buttons.push_back(bar.Button(id)->x());
+    const auto state = [&bar]() {
+        std::vector<QRect> rects = {bar.NameBox()->geometry(), bar.PlaceBox()->geometry()};
+        for (uint32_t id : {ID_SEARCH_START, ID_SEARCH_STOP, ID_SEARCH_NEW, ID_SEARCH_BROWSE})
+            rects.push_back(bar.Button(id)->geometry());
+        return rects;
+    };
+    bar.resize(design.width() + 150, design.height());
+    EXPECT_EQ(bar.PlaceBox()->width(), bar.PlaceBoxDesignSize().width() + 150);
+    EXPECT_EQ(bar.NameBox()->width(), name + 100);
+    const std::vector<uint32_t> ids = {ID_SEARCH_START, ID_SEARCH_STOP, ID_SEARCH_NEW, ID_SEARCH_BROWSE};
+    for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(bar.Button(ids[i])->x(), buttons[i] + 100) << ids[i];
+    // Below the design width nothing moves.
+    const std::vector<QRect> wide = state();
+    bar.resize(design.width() - 20, design.height());
+    EXPECT_EQ(state(), wide);
+}
+
 TEST_F(SearchWindowTest, HistoryRecording) {
     StartApp();
     const QString folder = CatalogueFolder(1);
@@ -382,6 +410,30 @@ namespace {
 // every column in both directions, over names that share long prefixes and
 // differ in case, folders and listed archives, sizes around the unit steps
 // and times with and without a date.
+// A stored image is copied once per volume however many hits show it.
+TEST(HitStoreSortTest, StoredImagesCopiedOncePerVolume) {
+    const CMimeTypeNames types;
+    CHitStore store;
+    std::vector<std::unique_ptr<CRootEntry>> volumes;
+    for (int v = 0; v < 2; ++v) {
+        auto volume = MakeVolume(u"V");
+        volume->m_icons.m_images.assign(2, std::vector<uint8_t>(kStoredImageSize, uint8_t(v)));
+        CFileArray& top = AddArray(*volume, u"\\");
+        for (int i = 0; i < 5; ++i) AddEntry(top, u"f.exe", FA_ARCHIVE).m_iconNumber = int16_t(1 + i % 2);
+        AddEntry(top, u"plain.txt", FA_ARCHIVE);
+        store.BeginVolume(*volume);
+        for (const auto& entry : top.m_entries) store.AddHit(*entry, *volume, u"[V] \\", u"", types);
+        volumes.push_back(std::move(volume));
+    }
+    volumes.clear();  // the hits keep what they show
+    EXPECT_EQ(store.ImageCount(), 4u);
+    EXPECT_EQ(store.Record(0).m_image, 1u);
+    EXPECT_EQ(store.Record(2).m_image, 1u);
+    EXPECT_EQ(store.Record(5).m_image, 0u);
+    EXPECT_EQ(store.Record(6).m_image, 3u);
+    EXPECT_EQ(store.Image(store.Record(6).m_image)[0], 1);
+}
+
 TEST(HitStoreSortTest, OrdersAsTheComparisonOfTheTexts) {
     auto volume = MakeVolume(u"V");
     CFileArray& top = AddArray(*volume, u"\\");

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSettings>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -57,6 +58,7 @@ std::optional<CommandState> CFSFindDoc::QueryCommand(uint32_t id) const {
 CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame) {
     setObjectName(QStringLiteral("DialogBar"));
     setWindowTitle(QStringLiteral("DialogBar"));
+    ComputeBaseUnits();
     auto* nameLabel = new QLabel(QStringLiteral("名前(&N):"), this);
     nameLabel->setGeometry(DialogRect(7, 9, 43, 8));
     m_name = new QComboBox(this);
@@ -109,17 +111,40 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
     resize(m_barSize);
 }
 
-QRect CConditionBar::DialogRect(int x, int y, int w, int h) const {
+void CConditionBar::ComputeBaseUnits() {
     // Dialog units: a quarter of the font's average character width across,
-    // an eighth of its height down.
+    // an eighth of its height down. Fonts whose Japanese characters are wider
+    // against their Latin ones than the design's get wider units, so that
+    // every fixed text of the bar fits its control.
     const QFontMetrics metrics(font());
     const int advance =
         metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    const int baseX = std::max(1, (advance / 26 + 1) / 2);
-    const int baseY = std::max(1, metrics.height());
-    const auto mx = [baseX](int v) { return (v * baseX + 2) / 4; };
-    const auto my = [baseY](int v) { return (v * baseY + 4) / 8; };
-    return QRect(mx(x), my(y), mx(w), my(h));
+    m_baseX = std::max(1.0, double((advance / 26 + 1) / 2));
+    m_baseY = std::max(1, metrics.height());
+    const int indicator =
+        style()->pixelMetric(QStyle::PM_IndicatorWidth) + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 4;
+    const int buttonMargin = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin) + 4;
+    struct Fixed {
+        const char16_t* m_text;
+        int m_width;  // dialog units
+        int m_extra;  // pixels beside the text
+    };
+    const Fixed fixed[] = {{u"名前(N):", 43, 0},
+                           {u"探す場所(L):", 43, 0},
+                           {u"サブフォルダも含める(D)", 103, indicator},
+                           {u"参照(B)...", 50, buttonMargin},
+                           {u"検索開始(I)", 55, buttonMargin},
+                           {u"新しい条件(W)", 55, buttonMargin}};
+    for (const Fixed& f : fixed) {
+        const int needed = metrics.horizontalAdvance(QString::fromUtf16(f.m_text)) + f.m_extra;
+        m_baseX = std::max(m_baseX, needed * 4.0 / f.m_width);
+    }
+}
+
+QRect CConditionBar::DialogRect(int x, int y, int w, int h) const {
+    const auto mx = [this](int v) { return int(v * m_baseX / 4 + 0.5); };
+    const auto my = [this](int v) { return (v * m_baseY + 4) / 8; };
+    return QRect(mx(x), my(y), mx(x + w) - mx(x), my(h));
 }
 
 QPushButton* CConditionBar::Button(uint32_t id) const {

@@ -107,6 +107,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void ComputeBaseUnits();
     QRect DialogRect(int x, int y, int w, int h) const;
 
     CFindFrame& m_frame;
@@ -117,6 +118,8 @@ private:
     QPushButton* m_stop = nullptr;
     QPushButton* m_new = nullptr;
     QPushButton* m_browse = nullptr;
+    double m_baseX = 1;  // pixels per four dialog units across
+    int m_baseY = 1;     // pixels per eight dialog units down
     QSize m_barSize;
     QSize m_placeBoxSize;
 };
