@@ -100,9 +100,13 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
         b->setStatusTip(GetCommandText(id).m_prompt);
         connect(b, &QPushButton::clicked, this, [this, id]() { m_frame.RunCommand(id); });
     }
-    // Enter in either box presses the start button.
+    // Enter in either box presses the start button. The search starts once
+    // the key's own handling has returned: a search begun inside the line
+    // edit's key handling does not get the clicks on the stop button.
     for (QComboBox* box : {m_name, m_place})
-        connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this]() { m_frame.RunCommand(ID_SEARCH_START); });
+        connect(
+            box->lineEdit(), &QLineEdit::returnPressed, this, [this]() { m_frame.RunCommand(ID_SEARCH_START); },
+            Qt::QueuedConnection);
 
     m_barSize = DialogRect(0, 0, 300, 58).size();
     m_placeBoxSize = m_place->size();
@@ -175,7 +179,7 @@ void CConditionBar::resizeEvent(QResizeEvent* event) {
 
 void CConditionBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        m_frame.RunCommand(ID_SEARCH_START);
+        QTimer::singleShot(0, this, [this]() { m_frame.RunCommand(ID_SEARCH_START); });
         return;
     }
     QWidget::keyPressEvent(event);
