@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <numeric>
 
@@ -75,8 +76,11 @@ protected:
 
 TEST_F(SearchWindowTest, NewWindowDefaultsWithoutAndWithHistoryAndSource) {
     StartApp();
-    CFindFrame* first = Open();
-    ASSERT_NE(first, nullptr);
+    // 32777 opens a window over files.
+    App().MainFrame()->Route(ID_FIND_FILES);
+    Flush();
+    ASSERT_EQ(Windows().Frames().size(), 1u);
+    CFindFrame* first = Windows().Frames().front();
     EXPECT_EQ(first->windowTitle(), QStringLiteral("検索1"));
     EXPECT_EQ(App().MainFrame()->CurrentMenu(), MENU_SEARCH);
     EXPECT_TRUE(first->Bar()->NameBox()->currentText().isEmpty());
@@ -98,9 +102,16 @@ TEST_F(SearchWindowTest, NewWindowDefaultsWithoutAndWithHistoryAndSource) {
     EXPECT_EQ(second->Bar()->PlaceBox()->currentText(), QStringLiteral("/srv/cat"));
     EXPECT_EQ(second->Bar()->PlaceBox()->count(), 1);  // the history ends at the first empty value
 
+    // 57636 of a catalogue: only with a volume, and then over that catalogue.
+    App().NewDocument();
+    EXPECT_FALSE(App().MainFrame()->QueryState(ID_EDIT_FIND).m_enabled);
     CCatalogueDocument* document = App().OpenDocumentFile(WriteCatalogue(SampleCatalogue(), QStringLiteral("s.fsr")));
     ASSERT_NE(document, nullptr);
-    CFindFrame* third = Open(document);
+    App().MainFrame()->Route(ID_EDIT_FIND);
+    Flush();
+    ASSERT_EQ(Windows().Frames().size(), 3u);
+    CFindFrame* third = Windows().Frames().back();
+    EXPECT_EQ(third->SearchSource(), document);
     EXPECT_EQ(third->Bar()->PlaceBox()->currentText(), QStringLiteral("s.fsr"));
     EXPECT_FALSE(third->Bar()->PlaceBox()->isEnabled());
     EXPECT_FALSE(third->Bar()->Button(ID_SEARCH_BROWSE)->isEnabled());
@@ -343,10 +354,32 @@ TEST_F(SearchWindowTest, OpenRecordIntoOpenClosedAndClosedSourceCatalogues) {
     ASSERT_EQ(frame->View()->GetFoundCount(), 1);
     EXPECT_NE(Column(*frame, 5).front(), file);
     Select(*frame, 0);
-    frame->View()->OpenRecord(0);
+    // Enter in the list opens the record.
+    QTest::keyClick(frame->View()->DetailsView(), Qt::Key_Return);
     Flush();
     EXPECT_EQ(App().Documents().size(), 1u);
     EXPECT_NE(ActiveFrame(), nullptr);
+
+    // Two files whose names differ in letter case are two catalogues.
+    QDir().mkpath(m_dir.filePath(QStringLiteral("case")));
+    WriteCatalogue(SampleCatalogue(u"Upper"), QStringLiteral("case/A.fsr"));
+    WriteCatalogue(SampleCatalogue(u"Lower"), QStringLiteral("case/a.fsr"));
+    CCatalogueDocument* upper = App().OpenDocumentFile(m_dir.filePath(QStringLiteral("case/A.fsr")));
+    ASSERT_NE(upper, nullptr);
+    App().MainFrame()->MdiArea()->setActiveSubWindow(frame);
+    SetTexts(*frame, QStringLiteral("note"), m_dir.filePath(QStringLiteral("case")));
+    Search(*frame);
+    const int lower = int(Column(*frame, 1).indexOf(QStringLiteral("[Lower] \\Docs")));
+    ASSERT_GE(lower, 0);
+    ASSERT_EQ(frame->View()->GetFoundCount(), 2);
+    Select(*frame, lower);
+    frame->View()->OpenRecord(0);
+    Flush();
+    ASSERT_EQ(App().Documents().size(), 3u);
+    EXPECT_EQ(App().Documents().back()->GetFileName(), u"a.fsr");
+    ASSERT_TRUE(App().CloseDocument(*App().Documents().back()));
+    ASSERT_TRUE(App().CloseDocument(*upper));
+    Flush();
 
     // Over a source catalogue that was closed since.
     CCatalogueDocument* document = App().Documents().front().get();
