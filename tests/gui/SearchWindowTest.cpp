@@ -427,7 +427,12 @@ TEST_F(SearchWindowTest, SourceCatalogueProtectedWhileSearched) {
         EXPECT_FALSE(App().CloseDocument(*document));
         CChildFrame* catalogueFrame = App().MainFrame()->CatalogueFrames().front();
         EXPECT_FALSE(catalogueFrame->close());
+        // No renaming in place either.
+        QAbstractItemModel* tree = catalogueFrame->TreeView()->model();
+        EXPECT_FALSE(tree->flags(tree->index(0, 0, tree->index(0, 0))) & Qt::ItemIsEditable);
     });
+    QAbstractItemModel* tree = App().MainFrame()->CatalogueFrames().front()->TreeView()->model();
+    EXPECT_TRUE(tree->flags(tree->index(0, 0, tree->index(0, 0))) & Qt::ItemIsEditable);
     EXPECT_FALSE(document->IsBeingSearched());
     EXPECT_EQ(App().Documents().size(), 1u);
     EXPECT_TRUE(document->QueryCommand(ID_EDIT_UNDO)->m_enabled);
