@@ -21,6 +21,7 @@
 #include "model/CatalogueStream.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"
+#include "search/ui/SearchWindows.h"
 #include "ui/SysImageList.h"
 
 // The icons are compiled into the library; a static library has to ask for them.
@@ -64,7 +65,8 @@ QString PickLastCatalogue(const QStringList& recent) {
     return recent.isEmpty() ? QString() : recent.front();
 }
 
-CFSRecApp::CFSRecApp(AppServices services) : m_services(std::move(services)) {
+CFSRecApp::CFSRecApp(AppServices services)
+    : m_services(std::move(services)), m_searchWindows(std::make_unique<CSearchWindows>(*this)) {
     InitResources();
     if (m_services.m_programDirectory.isEmpty()) m_services.m_programDirectory = QCoreApplication::applicationDirPath();
 }
@@ -200,8 +202,7 @@ std::unique_ptr<CCatalogueDocument> CFSRecApp::MakeDocument() {
         };
     }
     services.m_readAdditional = m_services.m_readAdditional;
-    if (m_services.m_openSearchWindow)
-        services.m_openSearchWindow = [this](CFSRecDoc& document) { m_services.m_openSearchWindow(&document); };
+    services.m_openSearchWindow = [this](CFSRecDoc& document) { OpenSearchWindow(&document); };
     return std::make_unique<CCatalogueDocument>(std::move(services));
 }
 
@@ -246,7 +247,16 @@ CCatalogueDocument* CFSRecApp::OpenDocumentFile(const QString& path) {
     return shown;
 }
 
+void CFSRecApp::OpenSearchWindow(CFSRecDoc* source) {
+    if (m_services.m_openSearchWindow)
+        m_services.m_openSearchWindow(source);
+    else
+        m_searchWindows->OpenSearchWindow(static_cast<CCatalogueDocument*>(source));
+}
+
 bool CFSRecApp::CloseDocument(CCatalogueDocument& document) {
+    // A catalogue being searched stays open until its search has ended.
+    if (document.IsBeingSearched()) return false;
     if (!document.SaveModified()) return false;
     for (CChildFrame* frame : m_mainFrame->CatalogueFrames())
         if (&frame->Document() == &document) frame->CloseWithoutCheck();
@@ -263,7 +273,9 @@ bool CFSRecApp::CloseAllDocuments() {
 bool CFSRecApp::CanCloseFrame(CCatalogueDocument& document) {
     int frames = 0;
     for (CChildFrame* frame : m_mainFrame->CatalogueFrames()) frames += &frame->Document() == &document;
-    return frames > 1 || document.SaveModified();
+    if (frames > 1) return true;
+    // A catalogue being searched stays open until its search has ended.
+    return !document.IsBeingSearched() && document.SaveModified();
 }
 
 void CFSRecApp::NumberWindows(const CCatalogueDocument& document) {
@@ -282,6 +294,7 @@ void CFSRecApp::FrameClosed(CCatalogueDocument& document, const CChildFrame* clo
     }
     // The document ends with its last window.
     document.OnCloseDocument();
+    m_searchWindows->CatalogueClosed(document);
     for (auto it = m_documents.begin(); it != m_documents.end(); ++it) {
         if (it->get() != &document) continue;
         m_closedDocuments.push_back(std::move(*it));
@@ -373,7 +386,7 @@ bool CFSRecApp::OnCommand(uint32_t id) {
             m_newRead = false;
             break;
         case ID_FIND_FILES:
-            m_services.m_openSearchWindow(nullptr);
+            OpenSearchWindow(nullptr);
             break;
         case ID_FILE_CLOSE:
             if (CChildFrame* frame = m_mainFrame->ActiveCatalogueFrame()) CloseDocument(frame->Document());
@@ -399,9 +412,11 @@ std::optional<CommandState> CFSRecApp::QueryCommand(uint32_t id) const {
         case ID_READ_NEW:
             return CommandState{bool(m_services.m_readIntoNewDocument), false};
         case ID_FIND_FILES:
-            return CommandState{bool(m_services.m_openSearchWindow), false};
-        case ID_FILE_CLOSE:
-            return CommandState{m_mainFrame && m_mainFrame->ActiveCatalogueFrame() != nullptr, false};
+            return CommandState{true, false};
+        case ID_FILE_CLOSE: {
+            const CChildFrame* frame = m_mainFrame ? m_mainFrame->ActiveCatalogueFrame() : nullptr;
+            return CommandState{frame && !frame->Document().IsBeingSearched(), false};
+        }
         default:
             if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount)
                 return CommandState{int(id - ID_FILE_MRU_FILE1) < m_recentFiles.size(), false};

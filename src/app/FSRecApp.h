@@ -27,6 +27,7 @@ namespace volcatra {
 class CCatalogueDocument;
 class CFSRecDoc;
 class CMainFrame;
+class CSearchWindows;
 
 // Option bits of m_appFlags.
 inline constexpr uint32_t AF_ADD_EXTENSION = 0x1;
@@ -56,8 +57,9 @@ struct AppServices {
     std::function<int(QDialog&)> m_runDialog;
     // The folder that holds "Through.ico".
     QString m_programDirectory;
-    // The read into a catalogue created by the new-read command, the
-    // additional read and the search window; unset: those commands are off.
+    // The read into a catalogue created by the new-read command and the
+    // additional read; unset: those commands are off. The search window:
+    // unset, the program's own.
     std::function<bool(CFSRecDoc&)> m_readIntoNewDocument;
     std::function<void(CFSRecDoc&)> m_readAdditional;
     std::function<void(CFSRecDoc*)> m_openSearchWindow;
@@ -87,6 +89,9 @@ public:
     void LoadCustomState();
 
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    CSearchWindows& SearchWindows() const { return *m_searchWindows; }
+    // A new search window, over a catalogue's volumes or (none) over files.
+    void OpenSearchWindow(CFSRecDoc* source);
     IMessageService& Messages() const { return *m_services.m_messages; }
     const std::vector<std::unique_ptr<CCatalogueDocument>>& Documents() const { return m_documents; }
 
@@ -139,6 +144,7 @@ private:
     AppServices m_services;
     std::unique_ptr<QTranslator> m_qtTranslations;
     CDocumentKind m_catalogueKind{u"Medium"};
+    std::unique_ptr<CSearchWindows> m_searchWindows;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<std::unique_ptr<CCatalogueDocument>> m_documents;
     // Closed documents whose windows are not yet destroyed.

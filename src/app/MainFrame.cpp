@@ -28,6 +28,9 @@
 #include "app/ShellRegistration.h"
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
+#include "search/ui/FSFindView.h"
+#include "search/ui/FindFrame.h"
+#include "search/ui/SearchWindows.h"
 
 namespace volcatra {
 
@@ -41,6 +44,7 @@ constexpr char16_t kReadyText[] = u"レディ";
 constexpr uint32_t kToolBarsSubmenu = 0xFFFF0001;
 constexpr uint32_t kArrangeSubmenu = 0xFFFF0002;
 constexpr uint32_t kRecentFiles = 0xFFFF0003;
+constexpr uint32_t kSearchArrangeSubmenu = 0xFFFF0004;
 
 struct MenuItem {
     uint32_t m_id;
@@ -121,6 +125,31 @@ const std::vector<MenuDef>& MenuBarDef(int menu) {
          {{57648, u"新しいウィンドウを開く(&N)"}, {57653, u"分割(&P)"}, {ID_WINDOW_MANAGER, u"ウィンドウ(&W)..."}}},
         {u"ヘルプ(&H)", {{57664, u"バージョン情報(&A)..."}}},
     };
+    static const std::vector<MenuDef> search = {
+        {u"ファイル(&F)",
+         {{32799, u"新しい条件(&W)"},
+          {32797, u"検索開始(&S)"},
+          {32798, u"検索停止(&A)"},
+          {kSeparator, nullptr},
+          {32800, u"参照(&B)..."},
+          {kSeparator, nullptr},
+          {32804, u"閉じる(&C)"}}},
+        {u"表示(&V)",
+         {{kToolBarsSubmenu, u"ツール バーとドッキング ウィンドウ(&T)"},
+          {kSeparator, nullptr},
+          {59409, u"大きいアイコン(&G)"},
+          {59408, u"小さいアイコン(&M)"},
+          {59410, u"一覧(&L)"},
+          {59411, u"詳細(&D)"},
+          {kSearchArrangeSubmenu, u"アイコンの整列(&I)"}}},
+        {u"ツール(&T)",
+         {{32812, u"記録を開く(&O)"},
+          {kSeparator, nullptr},
+          {32810, u"実体を探す(&J)"},
+          {32811, u"エクスプローラ(&E)"}}},
+        {u"オプション(&O)", {{32805, u"サブフォルダも含める(&S)"}}},
+    };
+    if (menu == MENU_SEARCH) return search;
     return menu == MENU_CATALOGUE ? catalogue : noDocument;
 }
 
@@ -130,7 +159,17 @@ const std::vector<MenuItem>& ArrangeItems() {
     return items;
 }
 
+const std::vector<MenuItem>& SearchArrangeItems() {
+    static const std::vector<MenuItem> items = {{32780, u"名前順(&N)"}, {32781, u"フォルダ順(&F)"},
+                                                {32783, u"種類順(&T)"}, {32782, u"サイズ順(&S)"},
+                                                {32784, u"日付順(&D)"}, {32785, u"記録ファイル順(&R)"}};
+    return items;
+}
+
 const std::vector<MenuItem>& PopupItems(int menu) {
+    static const std::vector<MenuItem> m105 = {
+        {32812, u"記録を開く(&O)"}, {kSeparator, nullptr}, {32810, u"実体を探す(&F)"}, {32811, u"エクスプローラ(&E)"}};
+    if (menu == 105) return m105;
     static const std::vector<MenuItem> m310 = {{32810, u"実体を探す(&F)"},
                                                {32811, u"エクスプローラ(&E)"},
                                                {kSeparator, nullptr},
@@ -269,7 +308,7 @@ QAction* CMainFrame::MakeAction(uint32_t id, const QString& text) {
     action->setStatusTip(strings.m_prompt);
     action->setToolTip(strings.m_tooltip.isEmpty() ? QString(text).remove(u'&') : strings.m_tooltip);
     action->setData(id);
-    if (IsRadioCommand(id) || id == ID_VIEW_STATUS_BAR) action->setCheckable(true);
+    if (IsRadioCommand(id) || id == ID_VIEW_STATUS_BAR || id == ID_SEARCH_SUBFOLDERS) action->setCheckable(true);
     connect(action, &QAction::triggered, this, [this, id]() { Route(id); });
     m_actions.insert(id, action);
     return action;
@@ -365,7 +404,7 @@ void CMainFrame::RebuildMenuBar() {
         }
     }
     bar->clear();
-    m_menu = ActiveCatalogueFrame() ? MENU_CATALOGUE : MENU_NO_DOCUMENT;
+    m_menu = ActiveCatalogueFrame() ? MENU_CATALOGUE : (ActiveSearchFrame() ? MENU_SEARCH : MENU_NO_DOCUMENT);
     for (const MenuDef& def : MenuBarDef(m_menu)) {
         QMenu* menu = bar->addMenu(QString::fromUtf16(def.m_title));
         menu->setStyle(m_menuStyle);
@@ -388,11 +427,12 @@ void CMainFrame::RebuildMenuBar() {
                     sub->addAction(MakeAction(ID_TOOLBAR_CUSTOMIZE, QString::fromUtf16(kCustomizeText)));
                     break;
                 }
-                case kArrangeSubmenu: {
+                case kArrangeSubmenu:
+                case kSearchArrangeSubmenu: {
                     QMenu* sub = menu->addMenu(QString::fromUtf16(item.m_text));
                     sub->setStyle(m_menuStyle);
                     connect(sub, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
-                    for (const MenuItem& arrange : ArrangeItems())
+                    for (const MenuItem& arrange : item.m_id == kArrangeSubmenu ? ArrangeItems() : SearchArrangeItems())
                         sub->addAction(MakeAction(arrange.m_id, QString::fromUtf16(arrange.m_text)));
                     break;
                 }
@@ -433,6 +473,8 @@ void CMainFrame::UpdateTitle() {
     QString title = QString::fromUtf16(kMainTitle);
     if (CChildFrame* frame = ActiveCatalogueFrame())
         title += QStringLiteral(" - ") + QString::fromStdU16String(frame->Document().GetTitle());
+    else if (CFindFrame* search = ActiveSearchFrame())
+        title += QStringLiteral(" - ") + QString::fromStdU16String(search->Document().GetTitle());
     setWindowTitle(title);
 }
 
@@ -446,6 +488,11 @@ CChildFrame* CMainFrame::ActiveCatalogueFrame() const {
         if (frame && frame->IsClosed()) frame = nullptr;
     }
     return frame;
+}
+
+CFindFrame* CMainFrame::ActiveSearchFrame() const {
+    auto* frame = qobject_cast<CFindFrame*>(m_mdi->activeSubWindow());
+    return frame ? frame : qobject_cast<CFindFrame*>(m_mdi->currentSubWindow());
 }
 
 std::vector<CChildFrame*> CMainFrame::CatalogueFrames() const {
@@ -469,6 +516,10 @@ std::vector<ICommandTarget*> CMainFrame::Chain() const {
         if (frame->ActiveView()) chain.push_back(frame->ActiveView());
         chain.push_back(&frame->Document());
         chain.push_back(frame);
+    } else if (CFindFrame* search = ActiveSearchFrame()) {
+        chain.push_back(search->View());
+        chain.push_back(&search->Document());
+        chain.push_back(search);
     }
     chain.push_back(const_cast<CMainFrame*>(this));
     chain.push_back(&m_app);
@@ -647,6 +698,11 @@ void CMainFrame::SaveWorkspace() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // A running search stops first; its window closes this one afterwards.
+    if (!m_app.SearchWindows().AllowMainWindowClose(ActiveSearchFrame())) {
+        event->ignore();
+        return;
+    }
     // Every modified catalogue is offered for saving; then all close.
     if (!m_app.CloseAllDocuments()) {
         event->ignore();

@@ -21,11 +21,13 @@ class QToolBar;
 namespace volcatra {
 
 class CChildFrame;
+class CFindFrame;
 class CFSRecApp;
 
 // The menu bar in use: menu 128 without a window, menu 130 with a catalogue window.
 inline constexpr int MENU_NO_DOCUMENT = 128;
 inline constexpr int MENU_CATALOGUE = 130;
+inline constexpr int MENU_SEARCH = 133;
 
 // A key of the shortcut table and its command.
 struct ShortcutBinding {
@@ -49,6 +51,8 @@ public:
     int CurrentMenu() const { return m_menu; }
     // The active child window if it is a catalogue window.
     CChildFrame* ActiveCatalogueFrame() const;
+    // The active child window if it is a search window.
+    CFindFrame* ActiveSearchFrame() const;
     std::vector<CChildFrame*> CatalogueFrames() const;
     void AddChild(QMdiSubWindow* child);
 

@@ -1,6 +1,7 @@
 // Writes pictures of the main window with a catalogue open, rendered
 // offscreen: volcatra-screenshots CATALOGUE.fsr OUTPUT_FOLDER
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,9 @@
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
 #include "browsing/FSTreeView.h"
+#include "search/ui/FSFindView.h"
+#include "search/ui/FindFrame.h"
+#include "search/ui/SearchWindows.h"
 #include "ui/QtServices.h"
 
 namespace {
@@ -87,6 +91,13 @@ int main(int argc, char* argv[]) {
         tree->setCurrentIndex(volume);
         tree->expandAll();
         ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window.png"))) && ok;
+    }
+    // A search window over the catalogue's folder, with its results.
+    if (CFindFrame* search = app.SearchWindows().OpenSearchWindow(nullptr)) {
+        search->Bar()->NameBox()->setEditText(QStringLiteral("*.jpg"));
+        search->Bar()->PlaceBox()->setEditText(QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath());
+        search->RunCommand(ID_SEARCH_START);
+        ok = Save(*frame, QDir(folder).filePath(QStringLiteral("search-window.png"))) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -234,7 +234,7 @@ Qt::ItemFlags CFSListModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     // Label editing is on only while the volume list is shown.
-    if (!m_root && index.column() == 0) flags |= Qt::ItemIsEditable;
+    if (!m_root && index.column() == 0 && !m_document.IsBeingSearched()) flags |= Qt::ItemIsEditable;
     return flags;
 }
 

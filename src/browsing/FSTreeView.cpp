@@ -199,8 +199,8 @@ Qt::ItemFlags CFSTreeModel::flags(const QModelIndex& index) const {
     const Node* node = NodeOf(index);
     if (!node) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    // Only volume items can be renamed in place.
-    if (node->m_entry && node->m_entry == node->m_root) flags |= Qt::ItemIsEditable;
+    // Only volume items can be renamed in place, and not while the catalogue is searched.
+    if (node->m_entry && node->m_entry == node->m_root && !m_document.IsBeingSearched()) flags |= Qt::ItemIsEditable;
     return flags;
 }
 

@@ -67,6 +67,7 @@ void CFSRecDoc::ClearHistory() {
 }
 
 void CFSRecDoc::Undo() {
+    if (m_beingSearched) return;
     CRootEntry* root = m_undo.m_root;
     if (!root) return;
     switch (m_undo.m_kind) {
@@ -98,6 +99,7 @@ void CFSRecDoc::Undo() {
 }
 
 void CFSRecDoc::Redo() {
+    if (m_beingSearched) return;
     CRootEntry* root = m_redo.m_root;
     if (!root) return;
     switch (m_redo.m_kind) {
@@ -129,6 +131,7 @@ void CFSRecDoc::Redo() {
 }
 
 void CFSRecDoc::RemoveWithUndo(const CRootEntry* root) {
+    if (m_beingSearched) return;
     std::unique_ptr<CRootEntry> taken = RemoveRoot(root);
     if (!taken) return;
     CRootEntry* removed = taken.get();
@@ -150,6 +153,7 @@ bool CFSRecDoc::CommitPending() {
 }
 
 void CFSRecDoc::RenameRoot(CRootEntry& root, const std::u16string& name) {
+    if (m_beingSearched) return;
     std::u16string previous = root.m_name;
     SetUndoStep(HISTORY_RENAMED, &root);
     m_undo.m_text = std::move(previous);
@@ -222,6 +226,7 @@ bool CFSRecDoc::CopyRoot(CRootEntry& root) {
 }
 
 bool CFSRecDoc::CutRoot(CRootEntry& root) {
+    if (m_beingSearched) return false;
     ClearHistory();
     // A volume that did not reach the clipboard stays where it is.
     if (!CopyRoot(root)) return false;
@@ -234,6 +239,7 @@ bool CFSRecDoc::CanPaste() const {
 }
 
 bool CFSRecDoc::Paste() {
+    if (m_beingSearched) return false;
     ClearHistory();
     if (!m_services.m_clipboard) return false;
     if (!ReadPendingFromData(*m_services.m_clipboard, true)) return false;
@@ -241,6 +247,7 @@ bool CFSRecDoc::Paste() {
 }
 
 uint32_t CFSRecDoc::DragRoot(CRootEntry& root) {
+    if (m_beingSearched) return DROPEFFECT_NONE;
     ClearHistory();
     const uint32_t effect = CopyRootToClipboard(root, DROPEFFECT_COPY | DROPEFFECT_MOVE);
     if (m_pendingRoot) {
@@ -259,6 +266,7 @@ uint32_t CFSRecDoc::ProposedDropEffect(const IDataSource& data, bool controlKey)
 }
 
 bool CFSRecDoc::DropVolume(const IDataSource& data) {
+    if (m_beingSearched) return false;
     ClearHistory();
     if (!ReadPendingFromData(data, false)) return false;
     // A drag that started in this catalogue decides itself what to do with
@@ -268,6 +276,7 @@ bool CFSRecDoc::DropVolume(const IDataSource& data) {
 }
 
 bool CFSRecDoc::EndLabelEdit(CRootEntry& root, const std::u16string& text) {
+    if (m_beingSearched) return false;
     ClearHistory();
     RenameRoot(root, text);
     return !text.empty();

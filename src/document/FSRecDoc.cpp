@@ -255,6 +255,7 @@ int CFSRecDoc::FindRecordedVolume(uint32_t serialNumber, const std::u16string& l
 }
 
 bool CFSRecDoc::SetRootComment(CRootEntry& root, const std::u16string& comment) {
+    if (m_beingSearched) return false;
     if (root.m_comment == comment) return false;
     root.m_comment = comment;
     SetModifiedFlag();
@@ -302,6 +303,7 @@ int CFSRecDoc::GetRootPicture(int iconNumber, const CRootEntry& root) {
 // --- Reading a volume into the document ----------------------------------------
 
 CRootEntry* CFSRecDoc::BeginReadVolume(int replacePosition) {
+    if (m_beingSearched) return nullptr;
     if (m_read) return nullptr;
     if (replacePosition < -1 || (replacePosition >= 0 && size_t(replacePosition) >= m_roots.size())) return nullptr;
     try {
@@ -368,7 +370,7 @@ void CFSRecDoc::AbortReadVolume() {
 bool CFSRecDoc::OnCommand(uint32_t id) {
     switch (id) {
         case ID_READ_ADDITIONAL:
-            if (m_services.m_readAdditional) m_services.m_readAdditional(*this);
+            if (m_services.m_readAdditional && !m_beingSearched) m_services.m_readAdditional(*this);
             return true;
         case ID_EDIT_UNDO:
             Undo();
@@ -387,15 +389,15 @@ bool CFSRecDoc::OnCommand(uint32_t id) {
 std::optional<bool> CFSRecDoc::IsCommandEnabled(uint32_t id) const {
     switch (id) {
         case ID_READ_ADDITIONAL:
-            return true;
+            return !m_beingSearched;
         case ID_EDIT_UNDO:
-            return CanUndo();
+            return !m_beingSearched && CanUndo();
         case ID_EDIT_REDO:
-            return CanRedo();
+            return !m_beingSearched && CanRedo();
         case ID_EDIT_FIND:
             return !m_roots.empty();
         case ID_EDIT_PASTE:
-            return CanPaste();
+            return !m_beingSearched && CanPaste();
         default:
             return std::nullopt;
     }

@@ -150,6 +150,15 @@ public:
     // new root destroyed; history and modified flag are untouched.
     void AbortReadVolume();
 
+    // --- Being searched ---------------------------------------------------
+    // While a search window searches this catalogue's volumes, the engine
+    // holds plain references to them: every operation that would change the
+    // volumes (reads, undo and redo, cut, paste, drop, drag, rename, comment)
+    // is refused, their commands are disabled, and the catalogue does not
+    // close.
+    void SetBeingSearched(bool searched) { m_beingSearched = searched; }
+    bool IsBeingSearched() const { return m_beingSearched; }
+
     // --- Edit history -----------------------------------------------------
     void ClearHistory();
     bool CanUndo() const { return m_undo.m_kind != HISTORY_NONE; }
@@ -237,6 +246,7 @@ private:
     HistoryStep m_redo;
     std::optional<ReadInProgress> m_read;
     CatalogueFailure m_lastFailure = CatalogueFailure::General;
+    bool m_beingSearched = false;
 };
 
 // Scope of one read into a document: begins it on construction and aborts
