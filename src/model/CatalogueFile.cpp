@@ -14,6 +14,7 @@
 #include "model/CatalogueStream.h"
 #include "model/ExtensionBlocks.h"
 #include "model/FileNameCodec.h"
+#include "model/TemporaryFiles.h"
 
 namespace volcatra {
 
@@ -225,12 +226,17 @@ void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> d
     }
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".volcatra-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    // What earlier saves into this folder left behind when their writer
+    // died goes first, so that a crash costs one stray file at most until
+    // the next save.
+    RemoveStaleTemporaryFiles(folder);
+    std::string temp;
+    const int fd =
+        CreateLockedTemporaryFile(slash == std::string::npos ? std::string() : path.substr(0, slash + 1), temp);
     if (fd < 0) ThrowFileError(errno, path);
     auto fail = [&](int err) {
-        ::close(fd);
         ::unlink(temp.c_str());
+        ::close(fd);
         ThrowFileError(err, path);
     };
     size_t done = 0;
@@ -250,16 +256,12 @@ void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> d
         if (::fchmod(fd, mode & ~mask) != 0) fail(errno);
     }
     if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        ThrowFileError(err, path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        ThrowFileError(err, path);
-    }
+    // Renamed while still open, so that its lock keeps others from taking
+    // it for left behind up to the moment it becomes the target.
+    if (::rename(temp.c_str(), path.c_str()) != 0) fail(errno);
+    // The data are on disk already (fsync above): what closing might still
+    // report no longer concerns the saved file.
+    ::close(fd);
     // Make the rename itself durable.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {

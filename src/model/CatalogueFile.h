@@ -43,9 +43,11 @@ std::vector<uint8_t> WriteVolumePayload(CRootEntry& root);
 std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data);
 
 // Files on disk. Reading loads the whole file first; writing goes to a
-// temporary file beside the target, flushed to disk and renamed over it, so
-// a failed save leaves an existing file untouched. Both throw CatalogueError
-// with the cause and the path on file failures.
+// temporary file beside the target (see TemporaryFiles.h), flushed to disk
+// and renamed over it, so a failed save leaves an existing file untouched.
+// Before it writes, a save removes the temporaries that writers which died
+// left in the target's folder. Both throw CatalogueError with the cause and
+// the path on file failures.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // The same into a buffer that is reused from file to file (it only grows);
 // returns the file's bytes at its start.
