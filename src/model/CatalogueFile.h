@@ -1,6 +1,7 @@
 // Whole catalogue files and one-volume payloads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -52,10 +53,16 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // The same into a buffer that is reused from file to file (it only grows);
 // returns the file's bytes at its start.
 std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer);
-// The same for a regular file only: nullopt, without a failure, when the
-// file cannot be opened or is anything else (a FIFO or device is opened
-// without blocking and never read).
-std::optional<std::span<const uint8_t>> ReadRegularFileInto(const std::string& path, std::vector<uint8_t>& buffer);
+// The same for a regular file that starts with an accepted catalogue header.
+// The header is read and checked first, so any other file costs no more than
+// its first 64 bytes: a header that is not accepted throws the CatalogueError
+// that ReadCatalogue throws for it. nullopt, without a failure, when the file
+// cannot be opened or is anything else than a regular file (a FIFO or device
+// is opened without blocking and never read), or when cancel is set while
+// the file is read (it is looked at between pieces of a megabyte).
+std::optional<std::span<const uint8_t>> ReadRegularCatalogueInto(const std::string& path, HeaderAcceptance acceptance,
+                                                                 std::vector<uint8_t>& buffer,
+                                                                 const std::atomic<bool>* cancel = nullptr);
 void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
 
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);
