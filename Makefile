@@ -8,7 +8,8 @@ BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 180
 export LANG := C.UTF-8
 
-CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+# Developers and CI build with warnings as errors (off for a plain cmake).
+CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVOLCATRA_WERROR=ON
 JOBS := $(shell nproc)
 
 .PHONY: deps build run cli-demo screenshots test test-asan bench bench-read bench-search bench-gui fuzz fuzz-run format clean

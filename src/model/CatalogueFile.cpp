@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "model/CatalogueStream.h"
 #include "model/ExtensionBlocks.h"
 #include "model/FileNameCodec.h"
+#include "model/TemporaryFiles.h"
 
 namespace volcatra {
 
@@ -136,37 +138,73 @@ std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data) {
 
 namespace {
 
-// Reads an open file (of which st is the status) to its end into buffer and
-// closes it.
-std::span<const uint8_t> ReadOpenFile(int fd, const struct stat& st, const std::string& path,
-                                      std::vector<uint8_t>& buffer) {
-    size_t filled = 0;
+// Pieces a file is read in: a reader that may be cancelled looks at its
+// request between two of them, and the buffer is zero-filled only a piece
+// ahead of the data.
+constexpr size_t kReadPiece = size_t(1) << 20;
+
+// Closes a descriptor when it goes out of scope.
+class CFileCloser {
+public:
+    explicit CFileCloser(int fd) : m_fd(fd) {}
+    ~CFileCloser() { ::close(m_fd); }
+    CFileCloser(const CFileCloser&) = delete;
+    CFileCloser& operator=(const CFileCloser&) = delete;
+
+private:
+    int m_fd;
+};
+
+// Reads an open file to its end into buffer, after the `filled` bytes
+// already there. sizeHint is the expected size of the whole file. nullopt
+// when cancel was set.
+std::optional<std::span<const uint8_t>> ReadToEnd(int fd, size_t sizeHint, size_t filled, const std::string& path,
+                                                  std::vector<uint8_t>& buffer, const std::atomic<bool>* cancel) {
     try {
         // The size is only a first guess, as the file may change while it is
         // read; one byte more shows the end without a second round.
-        const size_t guess = S_ISREG(st.st_mode) ? size_t(st.st_size) + 1 : 65536;
-        if (buffer.size() < guess) buffer.resize(guess);
+        if (buffer.capacity() < sizeHint + 1) buffer.reserve(sizeHint + 1);
         for (;;) {
-            if (filled == buffer.size()) buffer.resize(buffer.size() * 2);
-            const ssize_t n = ::read(fd, buffer.data() + filled, buffer.size() - filled);
+            if (cancel && cancel->load(std::memory_order_relaxed)) return std::nullopt;
+            if (filled == buffer.size()) {
+                size_t target = filled + kReadPiece;
+                if (buffer.capacity() > filled)
+                    target = std::min(target, buffer.capacity());
+                else
+                    buffer.reserve(std::max(target, 2 * filled));  // the file grew beyond the guess
+                buffer.resize(target);
+            }
+            const size_t piece = std::min(kReadPiece, buffer.size() - filled);
+            const ssize_t n = ::read(fd, buffer.data() + filled, piece);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                const int err = errno;
-                ::close(fd);
-                ThrowFileError(err, path);
+                ThrowFileError(errno, path);
             }
             if (n == 0) break;
             filled += size_t(n);
         }
     } catch (const std::bad_alloc&) {
-        ::close(fd);
         throw CatalogueError::General("out of memory");
     } catch (const std::length_error&) {
-        ::close(fd);
         throw CatalogueError::General("out of memory");
     }
-    ::close(fd);
     return std::span<const uint8_t>(buffer.data(), filled);
+}
+
+// Reads up to size bytes at the start of an open file; returns how many
+// there were.
+size_t ReadStart(int fd, uint8_t* out, size_t size, const std::string& path) {
+    size_t filled = 0;
+    while (filled < size) {
+        const ssize_t n = ::read(fd, out + filled, size - filled);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowFileError(errno, path);
+        }
+        if (n == 0) break;
+        filled += size_t(n);
+    }
+    return filled;
 }
 
 }  // namespace
@@ -174,25 +212,37 @@ std::span<const uint8_t> ReadOpenFile(int fd, const struct stat& st, const std::
 std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) ThrowFileError(errno, path);
+    const CFileCloser closer(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        ThrowFileError(err, path);
-    }
-    return ReadOpenFile(fd, st, path, buffer);
+    if (::fstat(fd, &st) != 0) ThrowFileError(errno, path);
+    if (S_ISDIR(st.st_mode)) ThrowFileError(EISDIR, path);
+    const size_t hint = S_ISREG(st.st_mode) ? size_t(st.st_size) : 65536;
+    return *ReadToEnd(fd, hint, 0, path, buffer, nullptr);
 }
 
-std::optional<std::span<const uint8_t>> ReadRegularFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
+std::optional<std::span<const uint8_t>> ReadRegularCatalogueInto(const std::string& path, HeaderAcceptance acceptance,
+                                                                 std::vector<uint8_t>& buffer,
+                                                                 const std::atomic<bool>* cancel) {
     // Without blocking: opening a FIFO for reading would wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    const CFileCloser closer(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+
+    uint8_t header[kHeaderSize];
+    const size_t got = ReadStart(fd, header, sizeof(header), path);
+    {
+        CCatalogueStream stream(std::span<const uint8_t>(header, got));
+        ReadCatalogueHeader(stream, acceptance);
     }
-    return ReadOpenFile(fd, st, path, buffer);
+    try {
+        if (buffer.size() < kHeaderSize) buffer.resize(kHeaderSize);
+    } catch (const std::bad_alloc&) {
+        throw CatalogueError::General("out of memory");
+    }
+    std::memcpy(buffer.data(), header, kHeaderSize);
+    return ReadToEnd(fd, size_t(st.st_size), kHeaderSize, path, buffer, cancel);
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
@@ -225,12 +275,17 @@ void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> d
     }
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".volcatra-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    // What earlier saves into this folder left behind when their writer
+    // died goes first, so that a crash costs one stray file at most until
+    // the next save.
+    RemoveStaleTemporaryFiles(folder);
+    std::string temp;
+    const int fd =
+        CreateLockedTemporaryFile(slash == std::string::npos ? std::string() : path.substr(0, slash + 1), temp);
     if (fd < 0) ThrowFileError(errno, path);
     auto fail = [&](int err) {
-        ::close(fd);
         ::unlink(temp.c_str());
+        ::close(fd);
         ThrowFileError(err, path);
     };
     size_t done = 0;
@@ -250,16 +305,12 @@ void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> d
         if (::fchmod(fd, mode & ~mask) != 0) fail(errno);
     }
     if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        ThrowFileError(err, path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        ThrowFileError(err, path);
-    }
+    // Renamed while still open, so that its lock keeps others from taking
+    // it for left behind up to the moment it becomes the target.
+    if (::rename(temp.c_str(), path.c_str()) != 0) fail(errno);
+    // The data are on disk already (fsync above): what closing might still
+    // report no longer concerns the saved file.
+    ::close(fd);
     // Make the rename itself durable.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {

@@ -1,6 +1,7 @@
 // Whole catalogue files and one-volume payloads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,17 +44,25 @@ std::vector<uint8_t> WriteVolumePayload(CRootEntry& root);
 std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data);
 
 // Files on disk. Reading loads the whole file first; writing goes to a
-// temporary file beside the target, flushed to disk and renamed over it, so
-// a failed save leaves an existing file untouched. Both throw CatalogueError
-// with the cause and the path on file failures.
+// temporary file beside the target (see TemporaryFiles.h), flushed to disk
+// and renamed over it, so a failed save leaves an existing file untouched.
+// Before it writes, a save removes the temporaries that writers which died
+// left in the target's folder. Both throw CatalogueError with the cause and
+// the path on file failures.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // The same into a buffer that is reused from file to file (it only grows);
 // returns the file's bytes at its start.
 std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer);
-// The same for a regular file only: nullopt, without a failure, when the
-// file cannot be opened or is anything else (a FIFO or device is opened
-// without blocking and never read).
-std::optional<std::span<const uint8_t>> ReadRegularFileInto(const std::string& path, std::vector<uint8_t>& buffer);
+// The same for a regular file that starts with an accepted catalogue header.
+// The header is read and checked first, so any other file costs no more than
+// its first 64 bytes: a header that is not accepted throws the CatalogueError
+// that ReadCatalogue throws for it. nullopt, without a failure, when the file
+// cannot be opened or is anything else than a regular file (a FIFO or device
+// is opened without blocking and never read), or when cancel is set while
+// the file is read (it is looked at between pieces of a megabyte).
+std::optional<std::span<const uint8_t>> ReadRegularCatalogueInto(const std::string& path, HeaderAcceptance acceptance,
+                                                                 std::vector<uint8_t>& buffer,
+                                                                 const std::atomic<bool>* cancel = nullptr);
 void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
 
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);

@@ -68,8 +68,9 @@ void PrepareExtensionBlocks(CRootEntry& root) {
     });
 
     // Block 1 also carries used bytes whose low 32 bits the root record can
-    // only hold as the size marker, so that they come back exactly.
-    const bool usedBytesFit = root.m_usedBytes < kUsedBytesLimit && (root.m_usedBytes & 0xFFFFFFFF) < kSizeMarker;
+    // only hold as the size marker, so that they come back exactly. Low bits
+    // of exactly the marker come back as they are and need no block.
+    const bool usedBytesFit = root.m_usedBytes < kUsedBytesLimit && (root.m_usedBytes & 0xFFFFFFFF) <= kSizeMarker;
     if (blocks.size() == 2 && records.empty() && values.size() == 1 && usedBytesFit) {
         blocks.resize(blocks[0].empty() ? 0 : 1);
         return;

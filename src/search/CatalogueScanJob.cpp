@@ -7,9 +7,11 @@
 namespace volcatra {
 
 std::optional<ScannedCatalogue> ScanCatalogueFile(const std::string& path, const CNamePattern& pattern,
-                                                  std::vector<uint8_t>& buffer, ScannedCatalogue recycled) {
-    const std::optional<std::span<const uint8_t>> data = ReadRegularFileInto(path, buffer);
-    if (!data) return std::nullopt;
+                                                  std::vector<uint8_t>& buffer, ScannedCatalogue recycled,
+                                                  const std::atomic<bool>* cancel) {
+    const std::optional<std::span<const uint8_t>> data =
+        ReadRegularCatalogueInto(path, HeaderAcceptance::Search, buffer, cancel);
+    if (!data || (cancel && cancel->load(std::memory_order_relaxed))) return std::nullopt;
     // The whole file is decoded before any of it is searched, so a file that
     // turns out damaged contributes no hits at all.
     return ScanCatalogue(*data, HeaderAcceptance::Search, pattern, std::move(recycled));
@@ -26,6 +28,7 @@ CCatalogueScanJob::CCatalogueScanJob(std::string path, const CNamePattern& patte
 }
 
 CCatalogueScanJob::~CCatalogueScanJob() {
+    m_cancel.store(true, std::memory_order_relaxed);
     if (m_thread.joinable()) m_thread.join();
 }
 
@@ -34,7 +37,7 @@ void CCatalogueScanJob::Run() noexcept {
         ScannedCatalogue spent;
         if (m_spent) spent = std::move(*m_spent);
         m_spent.reset();
-        m_result = ScanCatalogueFile(m_path, m_pattern, m_buffer, std::move(spent));
+        m_result = ScanCatalogueFile(m_path, m_pattern, m_buffer, std::move(spent), &m_cancel);
     } catch (...) {
         m_error = std::current_exception();
     }

@@ -3,6 +3,7 @@
 // to it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -15,18 +16,25 @@
 
 namespace volcatra {
 
-// Reads the file (its path as bytes) whole into buffer and keeps the volumes
-// and the entries that match. nullopt for a file that is skipped without a
-// word: one that cannot be opened or is no regular file (FIFOs and devices
-// are never read). Throws CatalogueError when reading or decoding fails.
-// The storage of a result no longer needed (recycled) is used again.
+// Reads the file (its path as bytes) into buffer and keeps the volumes and
+// the entries that match. Only its 64-byte header is read before it is
+// known to be a catalogue this search takes: a file of another kind costs
+// no more than that, however large it is. nullopt for a file that is
+// skipped without a word: one that cannot be opened or is no regular file
+// (FIFOs and devices are never read), or one whose reading was cancelled.
+// Throws CatalogueError when reading or decoding fails, or with
+// HeaderRejected set for another header. The storage of a result no longer
+// needed (recycled) is used again.
 std::optional<ScannedCatalogue> ScanCatalogueFile(const std::string& path, const CNamePattern& pattern,
-                                                  std::vector<uint8_t>& buffer, ScannedCatalogue recycled = {});
+                                                  std::vector<uint8_t>& buffer, ScannedCatalogue recycled = {},
+                                                  const std::atomic<bool>* cancel = nullptr);
 
 // ScanCatalogueFile on a worker thread. The pattern and the buffer are used
-// until Take returns or the job is destroyed (which waits for it). A result
-// no longer needed (spent) is recycled by the job: its storage is used again
-// or released by the thread that took it.
+// until Take returns or the job is destroyed. Destroying a job that has not
+// been taken cancels it: it waits only for the piece of the file being read
+// (or for the decoding, once the file is read), not for the rest of a large
+// file. A result no longer needed (spent) is recycled by the job: its
+// storage is used again or released by the thread that took it.
 class CCatalogueScanJob {
 public:
     CCatalogueScanJob(std::string path, const CNamePattern& pattern, std::vector<uint8_t>& buffer,
@@ -49,6 +57,7 @@ private:
     std::optional<ScannedCatalogue> m_spent;
     std::optional<ScannedCatalogue> m_result;
     std::exception_ptr m_error;
+    std::atomic<bool> m_cancel{false};
     std::thread m_thread;
 };
 

@@ -151,7 +151,8 @@ bool CSearchEngine::SearchFolder(const CNamePattern& pattern, const std::u16stri
     const std::vector<FolderItem> items = ListFolder(fd);
 
     // The folder's catalogue files in order. While the hits of one are
-    // handed on, the next one is read on a worker thread.
+    // handed on, the next one is read on a worker thread; stopping drops
+    // that job, which ends its reading at once, however large the file.
     std::vector<std::u16string> catalogues;
     for (const FolderItem& item : items)
         if (item.m_catalogue) catalogues.push_back(dir + FileNameToUtf16(item.m_name));

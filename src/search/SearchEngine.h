@@ -107,10 +107,11 @@ public:
     // of the window's source catalogue. Returns false when stopped.
     bool SearchCatalogue(const std::u16string& catalogueFile, const CNamePattern& pattern);
 
-    // Reads a catalogue file whole and keeps its volumes and the entries
-    // that match. A file that cannot be opened, is no regular file, or has
-    // another header or a version above 1.00 is skipped silently; a read or
-    // format error shows its message first.
+    // Reads a catalogue file and keeps its volumes and the entries that
+    // match; only a file whose header passes is read whole. A file that
+    // cannot be opened, is no regular file, or has another header or a
+    // version above 1.00 is skipped silently; a read or format error shows
+    // its message first.
     std::optional<ScannedCatalogue> ScanCatalogueVolumes(const std::u16string& path, const CNamePattern& pattern);
 
 private:

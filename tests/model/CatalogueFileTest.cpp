@@ -2,14 +2,19 @@
 // every special value, header acceptance and the failure kinds.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <dirent.h>
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -18,6 +23,7 @@
 #include "model/CatalogueError.h"
 #include "model/CatalogueFile.h"
 #include "model/ExtensionBlocks.h"
+#include "model/TemporaryFiles.h"
 
 namespace volcatra {
 namespace {
@@ -284,14 +290,32 @@ TEST(CatalogueFile, LargeSizesTravelInBlockOne) {
 }
 
 TEST(CatalogueFile, UsedBytesRoundTrip) {
-    for (uint64_t used : {uint64_t(0), uint64_t(0xFFFFFEFF), uint64_t(0xFFFFFF00), uint64_t(0x1FFFFFFFF),
-                          uint64_t(0xFFFEFFFFFFFFull), uint64_t(0xFFFFFFFF0000ull), uint64_t(UINT64_MAX)}) {
+    // Block 1 carries the used bytes only where the root record loses them:
+    // low 32 bits above the size marker, or a value beyond 48 bits. A file
+    // read back is written again byte for byte.
+    struct Case {
+        uint64_t used;
+        bool block1;
+    };
+    const Case cases[] = {{0, false},
+                          {0xFFFFFEFF, false},
+                          {0xFFFFFF00, false},
+                          {0xFFFFFF01, true},
+                          {0x1'FFFF'FF00ull, false},
+                          {0x1'FFFF'FFFFull, true},
+                          {0xFFFE'FFFF'FFFFull, true},
+                          {0xFFFF'FFFF'0000ull, true},
+                          {UINT64_MAX, true}};
+    for (const Case& c : cases) {
         RootList roots;
         roots.push_back(RootWith({}));
-        roots[0]->m_usedBytes = used;
-        RootList back = RoundTrip(roots);
-        EXPECT_EQ(back[0]->m_usedBytes, used) << used;
-        EXPECT_EQ(back[0]->m_size, used) << used;
+        roots[0]->m_usedBytes = c.used;
+        const std::vector<uint8_t> bytes = WriteCatalogue(roots);
+        EXPECT_EQ(roots[0]->m_extBlocks.size(), c.block1 ? 2u : 0u) << std::hex << c.used;
+        RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
+        EXPECT_EQ(back[0]->m_usedBytes, c.used) << std::hex << c.used;
+        EXPECT_EQ(back[0]->m_size, c.used) << std::hex << c.used;
+        EXPECT_EQ(WriteCatalogue(back), bytes) << std::hex << c.used;
     }
 }
 
@@ -586,6 +610,121 @@ TEST_F(CatalogueFileOnDisk, MissingFileCarriesCauseAndPath) {
         EXPECT_EQ(FileErrorText(e.Cause(), e.Path()),
                   std::u16string(path.begin(), path.end()) + u" が見つかりませんでした。");
     }
+}
+
+// --- Temporary files left behind -------------------------------------------
+
+// Sets a file's (or a link's own) last change the given number of seconds back.
+void Backdate(const std::string& path, int seconds) {
+    struct timespec now {};
+    ASSERT_EQ(::clock_gettime(CLOCK_REALTIME, &now), 0);
+    const struct timespec times[2] = {{now.tv_sec - seconds, 0}, {now.tv_sec - seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+RootList ManyEntries() {
+    std::vector<std::unique_ptr<CFileEntry>> entries;
+    for (int i = 0; i < 20000; ++i) entries.push_back(File(u"a-rather-long-file-name.txt", 1));
+    RootList roots;
+    roots.push_back(RootWith(std::move(entries)));
+    return roots;
+}
+
+// A writer killed in the middle of its write leaves the target as it was and
+// one temporary file, which the next save after a minute removes.
+TEST_F(CatalogueFileOnDisk, CrashDuringASaveLeavesOneStrayThatALaterSaveRemoves) {
+    const std::string path = m_dir + "/cat.fsr";
+    RootList small = MakeWorkedExample();
+    SaveCatalogueFile(path, {small[0].get()});
+    const std::vector<uint8_t> before = ReadWholeFile(path);
+    RootList big = ManyEntries();
+    ASSERT_GT(WriteCatalogue(big).size(), 4u * 64 * 1024);
+
+    // The file-size limit kills the child (SIGXFSZ, as kill -9 would, with
+    // no chance to clean up) when its write reaches 64 KiB of the temporary
+    // file: always at the same point of the write.
+    constexpr off_t kLimit = 64 * 1024;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::prctl(PR_SET_DUMPABLE, 0);  // no core file
+        std::signal(SIGXFSZ, SIG_DFL);
+        const struct rlimit limit = {rlim_t(kLimit), rlim_t(kLimit)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            SaveCatalogueFile(path, {big[0].get()});
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+
+    EXPECT_EQ(ReadWholeFile(path), before);
+    const std::vector<std::string> left = Listing();
+    ASSERT_EQ(left.size(), 2u);
+    ASSERT_EQ(left[1], "cat.fsr");
+    const std::string stray = m_dir + "/" + left[0];
+    EXPECT_TRUE(IsTemporaryFileName(left[0])) << left[0];
+    EXPECT_EQ(std::filesystem::file_size(stray), uintmax_t(kLimit));
+
+    // Within its first minute it might be a writer's that has not locked it
+    // yet: it stays. Older, with its lock free, it goes.
+    SaveCatalogueFile(path, {small[0].get()});
+    EXPECT_EQ(Listing(), left);
+    Backdate(stray, 120);
+    SaveCatalogueFile(path, {big[0].get()});
+    EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});
+    EXPECT_EQ(ReadWholeFile(path), WriteCatalogue(big));
+}
+
+// Only old files of the temporaries' own pattern whose lock can be taken are
+// removed: not one a writer still holds open, nor a young one, nor anything
+// else in the folder.
+TEST_F(CatalogueFileOnDisk, OnlyOldUnlockedTemporariesAreRemoved) {
+    const std::string folder = m_dir + "/";
+    // A writer still at work: an open file description of this process holds
+    // the lock, which conflicts with any other one, even in the same process.
+    std::string live;
+    const int liveFd = CreateLockedTemporaryFile(folder, live);
+    ASSERT_GE(liveFd, 0);
+    ASSERT_EQ(::write(liveFd, "partial", 7), 7);
+    std::string young;
+    std::string old;
+    for (std::string* name : {&young, &old}) {
+        const int fd = CreateLockedTemporaryFile(folder, *name);
+        ASSERT_GE(fd, 0);
+        ::close(fd);  // its writer is gone
+    }
+    std::vector<std::string> others = {".volcatra-ABCDEF",           ".volcatra-save-ABCDE.tmp",
+                                       ".volcatra-save-ABC-EF.tmp",  "volcatra-save-ABCDEF.tmp",
+                                       ".volcatra-save-ABCDEF.tmp~", ".volcatra-save-ABCDEF.TMP"};
+    for (const std::string& name : others) std::ofstream(folder + name) << "someone else's";
+    ASSERT_EQ(::mkdir((folder + ".volcatra-save-FOLDER.tmp").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(".volcatra-ABCDEF", (folder + ".volcatra-save-LINKED.tmp").c_str()), 0);
+    others.push_back(".volcatra-save-FOLDER.tmp");
+    others.push_back(".volcatra-save-LINKED.tmp");
+    for (const std::string& name : others) Backdate(folder + name, 3600);
+    Backdate(live, 3600);
+    Backdate(old, 61);
+    Backdate(young, 50);
+
+    const std::string path = m_dir + "/cat.fsr";
+    RootList roots = MakeWorkedExample();
+    SaveCatalogueFile(path, {roots[0].get()});
+    std::vector<std::string> expected = others;
+    for (const std::string* name : {&live, &young}) expected.push_back(name->substr(folder.size()));
+    expected.push_back("cat.fsr");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Listing(), expected);
+
+    // Once its writer lets go, the old one goes with the next save too.
+    ::close(liveFd);
+    SaveCatalogueFile(path, {roots[0].get()});
+    expected.erase(std::find(expected.begin(), expected.end(), live.substr(folder.size())));
+    EXPECT_EQ(Listing(), expected);
 }
 
 }  // namespace

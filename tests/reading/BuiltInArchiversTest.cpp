@@ -87,8 +87,9 @@ Bytes ArjBlock(uint8_t hostOs, uint8_t flags, uint8_t fileType, uint32_t timesta
 // An ARJ made on DOS after a self-extractor's program: a folder and a file
 // whose name is in CP932; offsets[] receive where each file block starts.
 Bytes DosArj(size_t offsets[2]) {
-    Bytes arj = {'M', 'Z'};
-    arj.resize(200, 0x90);  // the self-extractor
+    Bytes arj(200, 0x90);  // the self-extractor
+    arj[0] = 'M';
+    arj[1] = 'Z';
     const uint32_t when = uint32_t(kDate20100701) << 16 | kTime1200;
     const Bytes main = ArjBlock(0, 0, 2, when, 0, 0, 0, "TEST.ARJ");
     arj.insert(arj.end(), main.begin(), main.end());
@@ -128,8 +129,10 @@ Bytes Level0Lzh(const std::string& name, const std::string& content) {
     Put16(h, Crc16(Bytes(content.begin(), content.end())));
     uint8_t sum = 0;
     for (uint8_t byte : h) sum = uint8_t(sum + byte);
-    Bytes lzh = {uint8_t(h.size()), sum};
-    lzh.insert(lzh.end(), h.begin(), h.end());
+    Bytes lzh(2 + h.size());
+    lzh[0] = uint8_t(h.size());
+    lzh[1] = sum;
+    std::copy(h.begin(), h.end(), lzh.begin() + 2);
     PutText(lzh, content);
     lzh.push_back(0);  // end of archive
     return lzh;

@@ -1,6 +1,7 @@
 // The search engine over catalogue files in scratch folders and over an open
 // catalogue: the order of visiting, the status texts and pumps, the silent
-// skips, the messages for damaged files, stopping, and lack of memory.
+// skips, large files, the messages for damaged files, stopping, and lack of
+// memory.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -18,6 +19,7 @@
 
 #include "model/CatalogueFile.h"
 #include "model/FileNameCodec.h"
+#include "search/CatalogueScanJob.h"
 #include "search/SearchEngine.h"
 #include "support/ScriptedMessageService.h"
 
@@ -529,6 +531,75 @@ TEST_F(SearchEngineTest, LackOfMemoryEndsTheSearchCleanly) {
     EXPECT_TRUE(engine.RunSearch(PrepareNamePattern(u"*.txt"), U16(m_dir), true));
     EXPECT_EQ(search.Only("hit ").size(), 4u);
     EXPECT_EQ(search.m_events.back(), "status 4 個のファイルが見つかりました。");
+}
+
+// --- Large files -------------------------------------------------------------
+
+// The header of a real catalogue file, with the version digits given.
+std::vector<uint8_t> CatalogueHeader(char major, char minor) {
+    std::vector<uint8_t> header = WriteCatalogue(OneVolume(u"v", {}));
+    header.resize(kHeaderSize);
+    header[27] = uint8_t(major);
+    header[29] = uint8_t(minor);
+    return header;
+}
+
+class LargeFileTest : public SearchEngineTest {
+protected:
+    // A sparse file of the given size starting with the given bytes; false
+    // where the file system cannot hold it.
+    bool MakeSparse(const std::string& name, off_t size, const std::vector<uint8_t>& start = {}) {
+        WriteBytes(name, start);
+        return ::truncate(Path(name).c_str(), size) == 0;
+    }
+};
+
+constexpr off_t kLargerThanMemory = off_t(64) << 30;
+constexpr off_t kLarge = off_t(400) << 20;
+
+// A file named like a catalogue costs its header, however large it is: one
+// larger than memory, of zeros or of a version the search skips, is passed
+// over silently and the search goes on.
+TEST_F(LargeFileTest, OtherFilesNamedLikeCataloguesAreSkippedByTheirHeader) {
+    Save("a.fsr", OneVolume(u"a", {u"hit.txt"}));
+    Save("z.fsr", OneVolume(u"z", {u"hit.txt"}));
+    if (!MakeSparse("zeros.fsr", kLargerThanMemory) ||
+        !MakeSparse("v200.fsr", kLargerThanMemory, CatalogueHeader('2', '0')))
+        GTEST_SKIP() << "no sparse files of 64 GiB here";
+    RecordingSearch search;
+    Run(search, u"hit.txt", U16(m_dir));
+    EXPECT_EQ(search.Only("message "), std::vector<std::string>{});
+    const std::vector<std::string> volumes = search.Only("volume ");
+    EXPECT_EQ(std::multiset<std::string>(volumes.begin(), volumes.end()), (std::multiset<std::string>{"a", "z"}));
+    EXPECT_EQ(search.m_events.back(), "status 2 個のファイルが見つかりました。");
+}
+
+TEST_F(LargeFileTest, ReadingStopsAtTheHeaderOrWhenCancelled) {
+    if (!MakeSparse("zeros.fsr", kLarge) || !MakeSparse("v100.fsr", kLarge, CatalogueHeader('1', '0')))
+        GTEST_SKIP() << "no sparse files here";
+    const CNamePattern pattern = PrepareNamePattern(u"*");
+
+    // Not a catalogue: the buffer is not even touched.
+    std::vector<uint8_t> buffer;
+    try {
+        ScanCatalogueFile(Path("zeros.fsr"), pattern, buffer);
+        ADD_FAILURE() << "zeros.fsr was taken";
+    } catch (const CatalogueError& e) {
+        EXPECT_TRUE(e.HeaderRejected());
+    }
+    EXPECT_EQ(buffer.capacity(), 0u);
+
+    // A catalogue header: read on only while no cancel request is seen.
+    const std::atomic<bool> cancelled{true};
+    EXPECT_FALSE(ScanCatalogueFile(Path("v100.fsr"), pattern, buffer, {}, &cancelled).has_value());
+    EXPECT_LT(buffer.size(), size_t(2) << 20);
+
+    // A job read ahead and dropped (as a stop drops it) does not read on to
+    // the end of the file first. (It would take far longer to read it whole
+    // than to get from starting the job to dropping it.)
+    buffer.clear();
+    { CCatalogueScanJob dropped(Path("v100.fsr"), pattern, buffer); }
+    EXPECT_LT(buffer.size(), size_t(kLarge) / 2);
 }
 
 }  // namespace
