@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QMdiArea>
 #include <QPixmap>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
@@ -17,6 +18,8 @@
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
 #include "browsing/FSTreeView.h"
+#include "reading/ui/DriveDlg.h"
+#include "reading/ui/ReadProgDlg.h"
 #include "ui/QtServices.h"
 
 namespace {
@@ -87,6 +90,26 @@ int main(int argc, char* argv[]) {
         tree->setCurrentIndex(volume);
         tree->expandAll();
         ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window.png"))) && ok;
+    }
+    // The read dialog over a sample drive list, and the progress dialog
+    // in the middle of a directory phase.
+    {
+        auto settings = OpenSettings();
+        const std::vector<DriveItem> items = {{u"/", "/", DRIVE_FIXED, true},
+                                              {u"/media/user/DISC1 [DISC1]", "/media/user/DISC1", DRIVE_CDROM, true},
+                                              {u"/media/user/STICK", "/media/user/STICK", DRIVE_REMOVABLE, true},
+                                              {u"/dev/sr1 CD-ROM", "/dev/sr1", DRIVE_CDROM, false}};
+        CDriveDlg dialog(true, u"lzh, arj, zip, cab, tar, tgz, gz", items, *settings, {}, [] {});
+        dialog.show();
+        ok = Save(dialog, QDir(folder).filePath(QStringLiteral("read-dialog.png"))) && ok;
+    }
+    {
+        CReadProgDlg progress(nullptr);
+        progress.SetPhaseText(ReadPhase::Directory);
+        progress.SetRange(1000);
+        progress.SetPos(420);
+        progress.SetPathText(u"/media/user/DISC1/Pictures/2010/Summer holidays in the mountains/Day 3");
+        ok = Save(progress, QDir(folder).filePath(QStringLiteral("read-progress.png"))) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <new>
 #include <vector>
@@ -121,12 +122,21 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     }
     const std::string& rootPath = medium->rootPath;
     const bool wholeMedium = request.path.empty() || request.path == request.drive;
-    const std::string readPath = wholeMedium ? rootPath : request.path;
+    std::string readPath = wholeMedium ? rootPath : request.path;
     if (!medium->isFolder) return ShowReadFailed(messages, result);
 
     // The identity of the medium, and the folder part of the read for
-    // recognising a medium or folder read before.
-    const std::u16string folderPart = CataloguePathBelow(rootPath, readPath);
+    // recognising a medium or folder read before. A folder named through a
+    // symbolic link that leads onto another volume is read where it lies.
+    std::u16string folderPart = CataloguePathBelow(rootPath, readPath);
+    if (folderPart.empty() && !wholeMedium) {
+        if (const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(readPath.c_str(), nullptr),
+                                                                       &std::free);
+            resolved) {
+            readPath = resolved.get();
+            folderPart = CataloguePathBelow(rootPath, readPath);
+        }
+    }
     if (folderPart.empty()) return ShowReadFailed(messages, result);
     std::u16string label;
     uint32_t serialNumber = 0;
@@ -157,31 +167,55 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         }
     }
 
-    // The new volume takes its place in the document; every exit from here
-    // on that does not commit puts the document back as it was.
-    CVolumeReadScope scope(document, replacePosition);
-    CRootEntry* root = scope.Root();
-    if (!root) return ShowReadFailed(messages, result);
-    std::unique_ptr<IReadProgress> progress;
-    bool read = false;
+    // The new volume is read outside the document, which changes only when
+    // the read has ended (so that a read on another thread never races the
+    // views); it takes over the name and comment of a volume it replaces.
+    if (document.IsReadingVolume()) return ShowReadFailed(messages, result);
+    std::unique_ptr<CRootEntry> created;
     try {
+        created = std::make_unique<CRootEntry>();
+    } catch (const std::bad_alloc&) {
+        return ShowReadFailed(messages, result);
+    }
+    CRootEntry* root = created.get();
+    if (replacePosition >= 0) {
+        const CRootEntry& old = *document.Roots()[size_t(replacePosition)];
+        root->m_name = request.name ? *request.name : old.m_name;
+        root->m_comment = request.comment ? *request.comment : old.m_comment;
+    } else {
         if (request.name) root->m_name = *request.name;
         if (request.comment) root->m_comment = *request.comment;
-        if (services.makeProgress) progress = services.makeProgress(*root);
-        const ReadServices scan{*services.fileSystem, &messages, services.archivers};
-        read = ReadVolume(*root, scan, request.driveType, readPath, rootPath, progress.get(), &result.failure);
-        // The icon phase.
-        if (read && request.readIcons && services.readIcons)
-            read = services.readIcons(*root, progress.get(), readPath, rootPath);
-    } catch (const std::bad_alloc&) {
-        read = false;
     }
+    const ScanJob job = [&](IReadProgress* progress, IMessageService& scanMessages) {
+        try {
+            const ReadServices scan{*services.fileSystem, &scanMessages, services.archivers};
+            bool done = ReadVolume(*root, scan, request.driveType, readPath, rootPath, progress, &result.failure);
+            // The icon phase.
+            if (done && request.readIcons && services.readIcons)
+                done = services.readIcons(*root, progress, readPath, rootPath);
+            return done;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    };
+    bool read = false;
+    // Without a runner the progress dialog stays up until the driver ends.
+    std::unique_ptr<IReadProgress> progress;
+    if (services.runScan) {
+        read = services.runScan(*root, job);
+    } else {
+        try {
+            if (services.makeProgress) progress = services.makeProgress(*root);
+        } catch (const std::bad_alloc&) {
+        }
+        read = job(progress.get(), messages);
+    }
+    if (!read) return ShowReadFailed(messages, result);
 
-    if (!read) {
-        ShowReadFailed(messages, result);
-        scope.Abort();
-        return false;
-    }
+    CVolumeReadScope scope(document, replacePosition, std::move(created));
+    if (!scope.Root()) return ShowReadFailed(messages, result);
+    if (request.name) root->m_name = *request.name;
+    if (request.comment) root->m_comment = *request.comment;
     scope.Commit(services.currentTime ? services.currentTime() : int64_t(std::time(nullptr)));
     result.outcome = ReadOutcome::Read;
     result.position = document.FindRoot(root);

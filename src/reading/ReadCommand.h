@@ -88,6 +88,11 @@ struct ReadReport {
 using IconPass = std::function<bool(CRootEntry& root, IReadProgress* progress, const std::string& readPath,
                                     const std::string& rootPath)>;
 
+// The directory phase and the icon phase of one read into a root that is
+// not yet in the document, with the progress object (or none) and the
+// message service to use while it runs. True when the root was read.
+using ScanJob = std::function<bool(IReadProgress* progress, IMessageService& messages)>;
+
 // What the read command works with.
 struct ReadCommandServices {
     IMediaFileSystem* fileSystem = nullptr;  // required
@@ -102,6 +107,11 @@ struct ReadCommandServices {
     // Creates the progress dialog for one read of the new root (which stays
     // valid while the dialog lives). Unset: no progress object.
     std::function<std::unique_ptr<IReadProgress>(const CRootEntry& newRoot)> makeProgress;
+    // Runs the scan of newRoot (which stays valid until it returns): the
+    // desktop program runs it on a worker thread behind its progress dialog
+    // and answers the job's questions on its own thread. Unset: the job runs
+    // here with the progress object of makeProgress and the messages service.
+    std::function<bool(const CRootEntry& newRoot, const ScanJob& job)> runScan;
     // The icon phase. Unset: icons are not read even when asked for.
     IconPass readIcons;
     // Shows (true) and ends (false) the wait cursor around the read.
@@ -120,8 +130,9 @@ std::optional<MediumRoot> FindMountedMedium(const std::string& drive, const std:
 // there (Retry/Cancel), reads the label and serial number, asks whether a
 // volume already recorded for the same medium or folder is to be replaced
 // (Yes replaces it in place keeping its name and comment, No adds, Cancel
-// ends), then reads the new volume in its place with a progress dialog and
-// the icon phase when asked. On success the document takes the volume
+// ends), then reads the new volume with a progress dialog and the icon
+// phase when asked. The document's list changes only when the read has
+// ended: on success the document takes the volume in the place chosen
 // (history cleared, an added volume becomes the undo step, modified, views
 // rebuilt); on any failure or confirmed cancel "読み取りに失敗しました" is
 // shown and the document is left exactly as it was. True when read.

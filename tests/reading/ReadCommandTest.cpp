@@ -522,11 +522,10 @@ TEST(ReadCommandTest, AFailedOrCancelledReadLeavesTheDocumentExactlyAsBefore) {
             EXPECT_EQ(shown.back().text, kReadFailedText);
             EXPECT_EQ(shown.back().buttons, MessageButtons::Ok);
             EXPECT_EQ(shown.back().icon, MessageIcon::Stop);
-            // The message comes while the new volume and the progress object
-            // still stand; the document is restored after it.
+            // The message comes while the progress object still stands; the
+            // document's list was never changed.
             const std::vector<std::string> tail(f.events.end() - 3, f.events.end());
-            EXPECT_EQ(tail, (std::vector<std::string>{"message 読み取りに失敗しました (reading)", "progress gone",
-                                                      "wait end"}));
+            EXPECT_EQ(tail, (std::vector<std::string>{"message 読み取りに失敗しました", "progress gone", "wait end"}));
             f.ExpectCleanEnd();
             // The document works on: a later read succeeds.
             f.fs = SampleMedium();
@@ -579,7 +578,9 @@ TEST(ReadCommandTest, SuccessOrderAndTheIconPhase) {
                 EXPECT_EQ(progress, f.progress);
                 EXPECT_EQ(readPath, kMount + "/photos");
                 EXPECT_EQ(rootPath, kMount);
-                EXPECT_TRUE(f.rig.Doc().IsReadingVolume());
+                // The document changes only when the read has ended.
+                EXPECT_FALSE(f.rig.Doc().IsReadingVolume());
+                EXPECT_EQ(f.rig.Doc().Roots().size(), 3u);
                 return true;
             };
         ReadRequest request = f.Whole();
