@@ -106,6 +106,8 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     setTabOrder(m_browse, m_icons);
     setTabOrder(m_icons, m_archives);
     setTabOrder(m_archives, m_help);
+    // The path is what the user types or picks first.
+    m_combo->setFocus();
 
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
