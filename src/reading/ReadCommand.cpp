@@ -54,6 +54,8 @@ public:
     ~ArchiverUnloader() {
         if (m_table) m_table->UnloadArchivers();
     }
+    // An abandoned scan may still use the table: it stays loaded.
+    void Release() { m_table = nullptr; }
     ArchiverUnloader(const ArchiverUnloader&) = delete;
     ArchiverUnloader& operator=(const ArchiverUnloader&) = delete;
 
@@ -171,13 +173,31 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     // the read has ended (so that a read on another thread never races the
     // views); it takes over the name and comment of a volume it replaces.
     if (document.IsReadingVolume()) return ShowReadFailed(messages, result);
-    std::unique_ptr<CRootEntry> created;
+    // What the scan works on, owned by the job (see ScanJob).
+    struct ScanContext {
+        std::unique_ptr<CRootEntry> root;
+        ReadRequest request;
+        std::string readPath;
+        std::string rootPath;
+        IMediaFileSystem* fileSystem = nullptr;
+        CArchiverTable* archivers = nullptr;
+        IconPass readIcons;
+        ReadFailure failure;
+    };
+    std::shared_ptr<ScanContext> context;
     try {
-        created = std::make_unique<CRootEntry>();
+        context = std::make_shared<ScanContext>();
+        context->root = std::make_unique<CRootEntry>();
+        context->request = request;
+        context->readPath = readPath;
+        context->rootPath = rootPath;
+        context->fileSystem = services.fileSystem;
+        context->archivers = services.archivers;
+        context->readIcons = services.readIcons;
     } catch (const std::bad_alloc&) {
         return ShowReadFailed(messages, result);
     }
-    CRootEntry* root = created.get();
+    CRootEntry* root = context->root.get();
     if (replacePosition >= 0) {
         const CRootEntry& old = *document.Roots()[size_t(replacePosition)];
         root->m_name = request.name ? *request.name : old.m_name;
@@ -186,19 +206,20 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         if (request.name) root->m_name = *request.name;
         if (request.comment) root->m_comment = *request.comment;
     }
-    const ScanJob job = [&](IReadProgress* progress, IMessageService& scanMessages) {
+    const ScanJob job = [context](IReadProgress* progress, IMessageService& scanMessages) {
         try {
-            const ReadServices scan{*services.fileSystem, &scanMessages, services.archivers};
-            bool done = ReadVolume(*root, scan, request.driveType, readPath, rootPath, progress, &result.failure);
+            ScanContext& c = *context;
+            const ReadServices scan{*c.fileSystem, &scanMessages, c.archivers};
+            bool done = ReadVolume(*c.root, scan, c.request.driveType, c.readPath, c.rootPath, progress, &c.failure);
             // The icon phase.
-            if (done && request.readIcons && services.readIcons)
-                done = services.readIcons(*root, progress, readPath, rootPath);
+            if (done && c.request.readIcons && c.readIcons)
+                done = c.readIcons(*c.root, progress, c.readPath, c.rootPath);
             return done;
         } catch (const std::bad_alloc&) {
             return false;
         }
     };
-    bool read = false;
+    ScanResult read;
     // Without a runner the progress dialog stays up until the driver ends.
     std::unique_ptr<IReadProgress> progress;
     if (services.runScan) {
@@ -210,7 +231,14 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         }
         read = job(progress.get(), messages);
     }
-    if (!read) return ShowReadFailed(messages, result);
+    if (!read) {
+        // The job may still run: nothing it owns is touched here.
+        result.abandoned = true;
+        return ShowReadFailed(messages, result);
+    }
+    result.failure = context->failure;
+    if (!*read) return ShowReadFailed(messages, result);
+    std::unique_ptr<CRootEntry> created = std::move(context->root);
 
     CVolumeReadScope scope(document, replacePosition, std::move(created));
     if (!scope.Root()) return ShowReadFailed(messages, result);
@@ -228,7 +256,7 @@ bool ReadMedia(CFSRecDoc& document, bool isNew, const ReadCommandServices& servi
     ReadReport unused;
     ReadReport& result = report ? *report : unused;
     result = ReadReport{};
-    const ArchiverUnloader unloader(services.archivers);
+    ArchiverUnloader unloader(services.archivers);
     std::u16string extensions;
     if (services.archivers) extensions = services.archivers->LoadArchivers();
 
@@ -241,7 +269,9 @@ bool ReadMedia(CFSRecDoc& document, bool isNew, const ReadCommandServices& servi
         readServices.archivers = nullptr;
     }
     if (choice->request.path.empty() && choice->request.drive.empty()) return false;
-    return ReadIntoCatalogue(document, readServices, choice->request, &result);
+    const bool read = ReadIntoCatalogue(document, readServices, choice->request, &result);
+    if (result.abandoned) unloader.Release();
+    return read;
 }
 
 }  // namespace volcatra

@@ -80,6 +80,9 @@ struct ReadReport {
     int position = -1;      // the new volume's position in the document after a read
     bool replaced = false;  // the read replaced the volume at position
     ReadFailure failure;    // the scan's reason, after a failed directory phase
+    // The read was abandoned while a system call blocked: the scan may
+    // still be running and uses the archiver table it was given.
+    bool abandoned = false;
 };
 
 // The icon phase over a volume just read: (root, progress, readPath,
@@ -90,8 +93,14 @@ using IconPass = std::function<bool(CRootEntry& root, IReadProgress* progress, c
 
 // The directory phase and the icon phase of one read into a root that is
 // not yet in the document, with the progress object (or none) and the
-// message service to use while it runs. True when the root was read.
+// message service to use while it runs. True when the root was read. A job
+// owns what it works on (the new root, the request, the paths), so that a
+// runner may abandon a job whose system call hangs and let it end alone.
 using ScanJob = std::function<bool(IReadProgress* progress, IMessageService& messages)>;
+
+// How a runner ended a scan job: its result, or nullopt when the user
+// abandoned it while it was blocked (it may still be running).
+using ScanResult = std::optional<bool>;
 
 // What the read command works with.
 struct ReadCommandServices {
@@ -111,7 +120,7 @@ struct ReadCommandServices {
     // desktop program runs it on a worker thread behind its progress dialog
     // and answers the job's questions on its own thread. Unset: the job runs
     // here with the progress object of makeProgress and the messages service.
-    std::function<bool(const CRootEntry& newRoot, const ScanJob& job)> runScan;
+    std::function<ScanResult(const CRootEntry& newRoot, const ScanJob& job)> runScan;
     // The icon phase. Unset: icons are not read even when asked for.
     IconPass readIcons;
     // Shows (true) and ends (false) the wait cursor around the read.

@@ -214,6 +214,7 @@ protected:
         services.listDrives = [this] { return m_items; };
         services.fileSystem = &m_fs;
         services.builtInArchivers = false;
+        services.abandonAfter = m_abandonAfter;
         services.findMedium = [this](const std::string& drive, const std::string& path) -> std::optional<MediumRoot> {
             if (!m_mediumPresent) return std::nullopt;
             const std::string& named = drive.empty() ? path : drive;
@@ -239,6 +240,7 @@ protected:
     SleepyFileSystem m_fs;
     std::vector<DriveItem> m_items;
     bool m_mediumPresent = true;
+    std::chrono::milliseconds m_abandonAfter = kAbandonAfter;
     std::function<int(CDriveDlg&)> m_answerDialog;
     int m_dialogRuns = 0;
     QString m_dialogTitle;
@@ -370,6 +372,56 @@ TEST_F(ReadCommandWindowTest, TheWindowStaysResponsiveWhileAListingBlocks) {
     EXPECT_TRUE(app.MainFrame()->isEnabled());
 }
 
+TEST_F(ReadCommandWindowTest, AReadBlockedForLongCanBeAbandoned) {
+    m_abandonAfter = std::chrono::milliseconds(200);
+    CFSRecApp& app = StartReadingApp();
+    AcceptWith(QStringLiteral("/media/disc [DISC1]"));
+    app.MainFrame()->Route(ID_READ_NEW);
+    Flush();
+    ASSERT_EQ(app.Documents().size(), 1u);
+    const CFSRecDoc& document = *app.Documents()[0];
+
+    // The listing blocks for 3 s; Cancel at 100 ms is not collected, so the
+    // question comes from the window after 200 ms and Yes leaves the worker.
+    m_fs.sleep = std::chrono::milliseconds(3000);
+    m_messages.Answer({MessageAnswer::No, MessageAnswer::No, MessageAnswer::Yes});  // add; wait on; abandon
+    QTimer::singleShot(100, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<CReadProgDlg*>(widget); progress && progress->isVisible())
+                progress->CancelButton()->click();
+    });
+    QTimer::singleShot(700, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<CReadProgDlg*>(widget); progress && progress->isVisible())
+                progress->CancelButton()->click();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    app.MainFrame()->Route(ID_READ_ADDITIONAL);
+    const qint64 took = clock.elapsed();
+    EXPECT_LT(took, 2500);
+    EXPECT_TRUE(m_reader->LastReport().abandoned);
+    // No at the first question waits on; Yes at the second abandons.
+    const std::vector<std::u16string> texts = m_messages.Texts();
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(std::vector<std::u16string>(texts.end() - 3, texts.end()),
+              (std::vector<std::u16string>{u"読み取りを中止しますか？", u"読み取りを中止しますか？",
+                                           u"読み取りに失敗しました"}));
+    EXPECT_TRUE(m_messages.AllAnswersUsed());
+    EXPECT_EQ(document.Roots().size(), 1u);
+    EXPECT_TRUE(app.MainFrame()->isEnabled());
+
+    // The late result is discarded; the worker ends alone and asks nothing.
+    const size_t shown = m_messages.Texts().size();
+    QElapsedTimer wait;
+    wait.start();
+    while (RunningScanWorkers() > 0 && wait.elapsed() < 10000) QTest::qWait(50);
+    EXPECT_EQ(RunningScanWorkers(), 0);
+    Flush();
+    EXPECT_EQ(m_messages.Texts().size(), shown);
+    EXPECT_EQ(document.Roots().size(), 1u);
+}
+
 using ReadProgressDialogTest = GuiTest;
 
 TEST_F(ReadProgressDialogTest, BarCancelEnterAndTheOwner) {
@@ -446,16 +498,17 @@ TEST_F(ReadProgressDialogTest, AWorkerSendsOnlyChangedPercentsAndWaitsForAnswers
     CReadProgDlg dialog(nullptr);
     m_messages.Answer({MessageAnswer::No});
     MessageAnswer answer = MessageAnswer::Yes;
-    const bool result = RunScanOnWorker(dialog, m_messages, [&](IReadProgress* progress, IMessageService& messages) {
-        progress->SetPhaseText(ReadPhase::Directory);
-        progress->SetRange(100000);
-        for (int i = 0; i < 100000; ++i) progress->StepIt();
-        for (int i = 0; i < 1000; ++i)
-            progress->SetPathText(u"/media/disc/" + std::u16string(1, char16_t(u'a' + i % 26)));
-        answer = messages.Show(u"読み取りを中止しますか？", MessageButtons::YesNo, MessageIcon::Question);
-        return true;
-    });
-    EXPECT_TRUE(result);
+    const ScanResult result =
+        RunScanOnWorker(dialog, m_messages, [&](IReadProgress* progress, IMessageService& messages) {
+            progress->SetPhaseText(ReadPhase::Directory);
+            progress->SetRange(100000);
+            for (int i = 0; i < 100000; ++i) progress->StepIt();
+            for (int i = 0; i < 1000; ++i)
+                progress->SetPathText(u"/media/disc/" + std::u16string(1, char16_t(u'a' + i % 26)));
+            answer = messages.Show(u"読み取りを中止しますか？", MessageButtons::YesNo, MessageIcon::Question);
+            return true;
+        });
+    EXPECT_EQ(result, ScanResult(true));
     EXPECT_EQ(answer, MessageAnswer::No);
     EXPECT_EQ(dialog.Bar()->value(), 100);
     // 0..100 once each, not one update per step.

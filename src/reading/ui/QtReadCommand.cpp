@@ -56,12 +56,21 @@ bool CQtReadCommand::Read(CFSRecDoc& document, bool isNew) {
     services.runScan = [this](const CRootEntry&, const ScanJob& job) {
         QWidget* owner = m_services.owner ? m_services.owner() : QApplication::activeWindow();
         CReadProgDlg progress(owner);
-        return RunScanOnWorker(progress, *m_services.messages, job);
+        return RunScanOnWorker(progress, *m_services.messages, job, m_services.abandonAfter);
     };
     const ReadDialog dialog = [this](bool newRead, const std::u16string& extensions) {
         return RunDialog(newRead, extensions);
     };
-    return ReadMedia(document, isNew, services, dialog, &m_report);
+    const bool read = ReadMedia(document, isNew, services, dialog, &m_report);
+    if (m_report.abandoned && m_builtInArchivers && m_services.archivers == m_builtInArchivers.get()) {
+        // The abandoned scan keeps its table, which is never destroyed (the
+        // scan may still be inside it when the program ends); the next read
+        // gets a new one.
+        static_cast<void>(m_builtInArchivers.release());
+        m_builtInArchivers = std::make_unique<CArchiverTable>(BuiltInArchiverLoader());
+        m_services.archivers = m_builtInArchivers.get();
+    }
+    return read;
 }
 
 }  // namespace volcatra

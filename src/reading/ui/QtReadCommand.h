@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "reading/DriveList.h"
 #include "reading/ReadCommand.h"
 #include "reading/ui/DriveDlg.h"
+#include "reading/ui/WorkerRead.h"
 
 class QDialog;
 class QSettings;
@@ -41,6 +43,9 @@ struct QtReadServices {
     CArchiverTable* archivers = nullptr;
     bool builtInArchivers = true;
     std::function<std::optional<MediumRoot>(const std::string& drive, const std::string& path)> findMedium;
+    // How long a cancel request waits for a blocked scan before the user
+    // may abandon the read.
+    std::chrono::milliseconds abandonAfter = kAbandonAfter;
 };
 
 class CQtReadCommand {

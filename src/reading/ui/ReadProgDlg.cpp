@@ -91,13 +91,9 @@ bool CReadProgDlg::TakeCancelRequest() {
 }
 
 void CReadProgDlg::DisableCancel() {
-    m_cancelEnabled = false;
-    m_cancelRequest = false;
+    m_cancelFlag->enabled = false;
+    m_cancelFlag->requested = false;
     m_cancel->setEnabled(false);
-}
-
-void CReadProgDlg::PressCancel() {
-    if (m_cancelEnabled) m_cancelRequest = true;
 }
 
 void CReadProgDlg::ShowPercent(int percent) {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <atomic>
+#include <memory>
 
 #include "reading/ReadProgress.h"
 
@@ -33,11 +34,24 @@ public:
     bool TakeCancelRequest() override;
     void DisableCancel() override;
 
-    // What the Cancel button and closing the window do: record a request
-    // (once, until it is taken). Safe from any thread.
-    void PressCancel();
-    // Takes the request without pumping; safe from any thread.
-    bool TakeCancelFlag() { return m_cancelRequest.exchange(false); }
+    // The cancel request, shared with a reader on another thread that may
+    // outlive the dialog.
+    struct CancelFlag {
+        std::atomic<bool> requested{false};
+        std::atomic<bool> enabled{true};
+        // What the Cancel button does: records a request (once, until taken).
+        void Press() {
+            if (enabled) requested = true;
+        }
+        bool Take() { return requested.exchange(false); }
+    };
+    const std::shared_ptr<CancelFlag>& Cancel() const { return m_cancelFlag; }
+
+    // What the Cancel button and closing the window do.
+    void PressCancel() { m_cancelFlag->Press(); }
+    // Takes the request without pumping.
+    bool TakeCancelFlag() { return m_cancelFlag->Take(); }
+    bool CancelPending() const { return m_cancelFlag->requested; }
 
     // The bar as a reader on another thread drives it.
     void ShowPercent(int percent);
@@ -68,8 +82,7 @@ private:
 
     QPointer<QWidget> m_owner;
     bool m_ownerDisabled = false;
-    std::atomic<bool> m_cancelRequest{false};
-    std::atomic<bool> m_cancelEnabled{true};
+    std::shared_ptr<CancelFlag> m_cancelFlag = std::make_shared<CancelFlag>();
     int m_percentUpdates = 0;
     QString m_fullPath;
     QLabel* m_phase;

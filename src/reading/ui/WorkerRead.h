@@ -2,11 +2,14 @@
 // stays responsive: one blocking system call (an optical drive spinning
 // up, a stalled network mount) cannot freeze the window. The worker's
 // progress goes to the dialog as queued updates; its questions are asked
-// on the user-interface thread and answered before it goes on.
+// on the user-interface thread and answered before it goes on. When a
+// cancel request stays uncollected for long (a call that does not return),
+// the user may abandon the read: the worker is left to end alone and its
+// late result is discarded.
 #pragma once
 
-#include <QString>
-#include <mutex>
+#include <chrono>
+#include <memory>
 
 #include "platform/MessageService.h"
 #include "reading/ReadCommand.h"
@@ -14,47 +17,17 @@
 
 namespace volcatra {
 
-// The progress object the worker sees. It keeps the arithmetic itself and
-// sends the dialog only what changes: a new whole percent, the bar shown
-// or hidden, the phase, and the latest path (paths given faster than the
-// dialog shows them are dropped, not queued).
-class CWorkerReadProgress : public CReadProgressBase {
-public:
-    explicit CWorkerReadProgress(CReadProgDlg& dialog) : m_dialog(&dialog) {}
+// How long a cancel request may wait for the worker before the user is
+// asked whether to abandon the read.
+inline constexpr std::chrono::milliseconds kAbandonAfter{10000};
 
-    void SetPhaseText(ReadPhase phase) override;
-    void SetPathText(const std::u16string& path) override;
-    // The user-interface thread handles its own events.
-    void PumpMessages() override {}
-    bool TakeCancelRequest() override;
-    void DisableCancel() override;
+// Runs job on a worker thread with a progress object that drives dialog and
+// messages asked through `messages` on this thread, and handles this
+// thread's events until the job has ended or the user abandoned it.
+ScanResult RunScanOnWorker(CReadProgDlg& dialog, IMessageService& messages, const ScanJob& job,
+                           std::chrono::milliseconds abandonAfter = kAbandonAfter);
 
-protected:
-    void OnPercentChanged(int percent) override;
-    void OnBarVisibility(bool visible) override;
-
-private:
-    QPointer<CReadProgDlg> m_dialog;
-    std::mutex m_pathLock;
-    QString m_pendingPath;
-    bool m_pathPosted = false;
-};
-
-// Message boxes asked from the worker: shown by `shown` on the thread of
-// `context` while the worker waits for the answer.
-class CMarshalledMessages : public IMessageService {
-public:
-    CMarshalledMessages(IMessageService& shown, QObject& context) : m_shown(shown), m_context(&context) {}
-    MessageAnswer Show(const std::u16string& text, MessageButtons buttons, MessageIcon icon) override;
-
-private:
-    IMessageService& m_shown;
-    QPointer<QObject> m_context;
-};
-
-// Runs job on a worker thread with a CWorkerReadProgress over dialog and
-// messages marshalled to this thread, and handles this thread's events
-// until the job has ended. The job's result.
-bool RunScanOnWorker(CReadProgDlg& dialog, IMessageService& messages, const ScanJob& job);
+// Scan workers still running (abandoned ones included).
+int RunningScanWorkers();
 
 }  // namespace volcatra
