@@ -21,6 +21,10 @@ public:
     virtual ~IRemovableMedia() = default;
     // The devices that are not mounted, in the order they are to be offered.
     virtual std::vector<UnmountedMedium> ListUnmountedMedia() = 0;
+    // Mounts the file system on device as the user would from a file
+    // manager; true when it is mounted now (also when it already was).
+    // Without a service that mounts, nothing is mounted.
+    virtual bool Mount(const std::string& /*device*/) { return false; }
 };
 
 // The optical drives the kernel knows (block devices sr* in sysfs), asked

@@ -111,9 +111,17 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     // The medium: asked for until it is there or the user gives up.
     const std::string& named = request.drive.empty() ? request.path : request.drive;
     std::optional<MediumRoot> medium;
+    const auto find = [&] {
+        return services.findMedium ? services.findMedium(request.drive, request.path)
+                                   : FindMountedMedium(request.drive, request.path);
+    };
+    // A device is mounted as the user before each look (after a Retry the
+    // desktop may have mounted it meanwhile: then the look finds it).
+    const bool device = request.drive.rfind("/dev/", 0) == 0;
     for (;;) {
-        medium = services.findMedium ? services.findMedium(request.drive, request.path)
-                                     : FindMountedMedium(request.drive, request.path);
+        medium = find();
+        if (!medium && device && services.removableMedia && services.removableMedia->Mount(request.drive))
+            medium = find();
         if (medium) break;
         const MessageAnswer answer = messages.Show(InsertMediumText(FileNameToUtf16(named), request.driveType),
                                                    MessageButtons::RetryCancel, MessageIcon::Exclamation);

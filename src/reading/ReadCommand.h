@@ -15,6 +15,7 @@
 #include "document/FSRecDoc.h"
 #include "platform/DirectoryListing.h"
 #include "platform/MessageService.h"
+#include "platform/RemovableMedia.h"
 #include "reading/ArchiveContents.h"
 #include "reading/ReadProgress.h"
 #include "reading/VolumeScan.h"
@@ -113,6 +114,10 @@ struct ReadCommandServices {
     // no drive is named); nullopt while there is none. Unset: the mounted
     // file systems of this machine (FindMountedMedium).
     std::function<std::optional<MediumRoot>(const std::string& drive, const std::string& path)> findMedium;
+    // Mounts a medium that is present but not mounted when the user named
+    // its device; nullptr: nothing is mounted (the insert-medium prompt
+    // waits for the desktop or the user to mount it).
+    IRemovableMedia* removableMedia = nullptr;
     // Creates the progress dialog for one read of the new root (which stays
     // valid while the dialog lives). Unset: no progress object.
     std::function<std::unique_ptr<IReadProgress>(const CRootEntry& newRoot)> makeProgress;

@@ -190,6 +190,20 @@ public:
     }
 };
 
+// A removable-media service whose mount makes /dev/sdc1 appear at
+// /media/disc.
+class FakeMedia : public IRemovableMedia {
+public:
+    std::function<void()> onMount;
+    int mounts = 0;
+    std::vector<UnmountedMedium> ListUnmountedMedia() override { return {}; }
+    bool Mount(const std::string&) override {
+        ++mounts;
+        if (onMount) onMount();
+        return true;
+    }
+};
+
 // The application with the read commands over an in-memory medium mounted
 // at /media/disc.
 class ReadCommandWindowTest : public GuiTest {
@@ -215,8 +229,13 @@ protected:
         services.fileSystem = &m_fs;
         services.builtInArchivers = false;
         services.abandonAfter = m_abandonAfter;
+        services.removableMedia = &m_media;
         services.findMedium = [this](const std::string& drive, const std::string& path) -> std::optional<MediumRoot> {
             if (!m_mediumPresent) return std::nullopt;
+            if (drive == "/dev/sdc1") {
+                if (!m_deviceMounted) return std::nullopt;
+                return MediumRoot{"/media/disc", true};
+            }
             const std::string& named = drive.empty() ? path : drive;
             if (named.rfind("/media/disc", 0) != 0) return std::nullopt;
             return MediumRoot{"/media/disc", true};
@@ -240,6 +259,8 @@ protected:
     SleepyFileSystem m_fs;
     std::vector<DriveItem> m_items;
     bool m_mediumPresent = true;
+    bool m_deviceMounted = false;
+    FakeMedia m_media;
     std::chrono::milliseconds m_abandonAfter = kAbandonAfter;
     std::function<int(CDriveDlg&)> m_answerDialog;
     int m_dialogRuns = 0;
@@ -293,6 +314,25 @@ TEST_F(ReadCommandWindowTest, NewReadMakesAWindowOnlyWithAVolume) {
                   .value(QStringLiteral("Settings/ReadDrive"))
                   .toString(),
               QStringLiteral("/media/disc"));
+}
+
+TEST_F(ReadCommandWindowTest, AMediumThatIsNotMountedIsMountedAndRead) {
+    m_items.push_back(Item(u"/dev/sdc1 [STICK]", "/dev/sdc1", DRIVE_REMOVABLE, false));
+    CFSRecApp& app = StartReadingApp();
+    bool ownerDisabled = false;
+    m_media.onMount = [&] {
+        ownerDisabled = !app.MainFrame()->isEnabled();
+        m_deviceMounted = true;
+    };
+    AcceptWith(QStringLiteral("/dev/sdc1 [STICK]"));
+    app.MainFrame()->Route(ID_READ_NEW);
+    Flush();
+    EXPECT_EQ(m_media.mounts, 1);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(m_messages.ShownBoxes().empty());
+    ASSERT_EQ(app.Documents().size(), 1u);
+    EXPECT_EQ(app.Documents()[0]->Roots()[0]->m_driveType, DRIVE_REMOVABLE);
+    EXPECT_TRUE(app.MainFrame()->isEnabled());
 }
 
 TEST_F(ReadCommandWindowTest, AdditionalReadAsksAboutTheSameMedium) {

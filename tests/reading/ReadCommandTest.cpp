@@ -707,6 +707,54 @@ TEST(ReadMediaTest, NewReadGivesTheNewCatalogueOnlyWithAVolume) {
     }
 }
 
+// Mounting a medium that is present but not mounted.
+class FakeRemovableMedia : public IRemovableMedia {
+public:
+    std::vector<std::string> mounted;
+    bool succeeds = true;
+    std::function<void()> onMount;
+    std::vector<UnmountedMedium> ListUnmountedMedia() override { return {}; }
+    bool Mount(const std::string& device) override {
+        mounted.push_back(device);
+        if (onMount) onMount();
+        return succeeds;
+    }
+};
+
+TEST_F(ReadFixture, ANamedDeviceIsMountedBeforeThePrompt) {
+    FakeRemovableMedia media;
+    services.removableMedia = &media;
+    ReadRequest request = Whole();
+    request.drive = "/dev/sr0";
+    request.path = "/dev/sr0";
+    request.sameVolume = SameVolumeAnswer::Add;
+    // Mounted at the first attempt: no prompt.
+    mediumMissing = 1;
+    media.onMount = [] {};
+    EXPECT_TRUE(Read(request));
+    EXPECT_EQ(media.mounted, std::vector<std::string>{"/dev/sr0"});
+    EXPECT_TRUE(rig.m_messages.ShownBoxes().empty());
+
+    // The service cannot mount it: the prompt, and each Retry tries again.
+    media.mounted.clear();
+    media.succeeds = false;
+    mediumChecks = 0;
+    mediumMissing = 3;
+    rig.m_messages.Answer({MessageAnswer::Retry, MessageAnswer::Cancel});
+    EXPECT_FALSE(Read(request));
+    EXPECT_EQ(media.mounted.size(), 2u);
+    EXPECT_EQ(rig.m_messages.ShownBoxes().size(), 2u);
+
+    // A mount point or folder is never mounted.
+    media.mounted.clear();
+    mediumChecks = 0;
+    mediumMissing = 0;
+    request = Whole();
+    request.sameVolume = SameVolumeAnswer::Add;
+    EXPECT_TRUE(Read(request));
+    EXPECT_TRUE(media.mounted.empty());
+}
+
 TEST(InsertMediumTextTest, NamesTheDriveAndTheKindOfMedium) {
     EXPECT_EQ(InsertMediumText(u"/dev/sr0", DRIVE_CDROM), u"/dev/sr0 ドライブ に CD-ROM をセットしてください");
     EXPECT_EQ(InsertMediumText(u"/media/usb", DRIVE_REMOVABLE),

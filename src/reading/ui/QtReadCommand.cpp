@@ -2,19 +2,52 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QPointer>
 #include <QSettings>
 
 #include "platform/ArchiverLibraries.h"
+#include "platform/UDisks2Media.h"
 #include "reading/ArchiveContents.h"
 #include "reading/ui/ReadProgDlg.h"
 #include "reading/ui/WorkerRead.h"
 
 namespace volcatra {
 
+namespace {
+
+// Mounting waits for the service (and the user's password) with this
+// thread's events going on: the owner stays disabled meanwhile, so that no
+// command starts while the read waits.
+class COwnerDisabledMount : public IRemovableMedia {
+public:
+    COwnerDisabledMount(IRemovableMedia& media, QWidget* owner) : m_media(media), m_owner(owner) {}
+    std::vector<UnmountedMedium> ListUnmountedMedia() override { return m_media.ListUnmountedMedia(); }
+    bool Mount(const std::string& device) override {
+        const bool disable = m_owner && m_owner->isEnabled();
+        if (disable) m_owner->setEnabled(false);
+        const bool mounted = m_media.Mount(device);
+        if (disable && m_owner) m_owner->setEnabled(true);
+        return mounted;
+    }
+
+private:
+    IRemovableMedia& m_media;
+    QPointer<QWidget> m_owner;
+};
+
+}  // namespace
+
 CQtReadCommand::CQtReadCommand(QtReadServices services) : m_services(std::move(services)) {
     if (!m_services.fileSystem) {
         m_localFileSystem = std::make_unique<LocalFileSystem>();
         m_services.fileSystem = m_localFileSystem.get();
+    }
+    if (!m_services.removableMedia) {
+        auto udisks = std::make_unique<CUDisks2Media>();
+        if (udisks->Available()) {
+            m_udisks = std::move(udisks);
+            m_services.removableMedia = m_udisks.get();
+        }
     }
     if (!m_services.archivers && m_services.builtInArchivers) {
         m_builtInArchivers = std::make_unique<CArchiverTable>(BuiltInArchiverLoader());
@@ -25,6 +58,8 @@ CQtReadCommand::CQtReadCommand(QtReadServices services) : m_services(std::move(s
 CQtReadCommand::~CQtReadCommand() = default;
 
 std::vector<DriveItem> CQtReadCommand::ListMachineDrives() {
+    if (m_services.removableMedia)
+        return BuildDriveList(CollectMountedVolumes(), m_services.removableMedia->ListUnmountedMedia());
     CSysfsOpticalDrives opticalDrives;
     return BuildDriveList(CollectMountedVolumes(), opticalDrives.ListUnmountedMedia());
 }
@@ -46,6 +81,12 @@ bool CQtReadCommand::Read(CFSRecDoc& document, bool isNew) {
     services.messages = m_services.messages;
     services.archivers = m_services.archivers;
     services.findMedium = m_services.findMedium;
+    std::optional<COwnerDisabledMount> mounter;
+    if (m_services.removableMedia) {
+        mounter.emplace(*m_services.removableMedia,
+                        m_services.owner ? m_services.owner() : QApplication::activeWindow());
+        services.removableMedia = &*mounter;
+    }
     services.showWaitCursor = [](bool busy) {
         // The busy arrow: the progress dialog's Cancel stays a target.
         if (busy)

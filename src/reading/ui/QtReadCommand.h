@@ -43,6 +43,10 @@ struct QtReadServices {
     CArchiverTable* archivers = nullptr;
     bool builtInArchivers = true;
     std::function<std::optional<MediumRoot>(const std::string& drive, const std::string& path)> findMedium;
+    // Lists and mounts media that are present but not mounted. Unset: the
+    // UDisks2 service of the system bus when it answers, else none (the
+    // drive list then asks the optical drives themselves).
+    IRemovableMedia* removableMedia = nullptr;
     // How long a cancel request waits for a blocked scan before the user
     // may abandon the read.
     std::chrono::milliseconds abandonAfter = kAbandonAfter;
@@ -61,7 +65,7 @@ public:
     const ReadReport& LastReport() const { return m_report; }
 
     // The drop-down list of this machine.
-    static std::vector<DriveItem> ListMachineDrives();
+    std::vector<DriveItem> ListMachineDrives();
 
 private:
     std::optional<ReadChoice> RunDialog(bool isNew, const std::u16string& extensions);
@@ -69,6 +73,7 @@ private:
     QtReadServices m_services;
     std::unique_ptr<IMediaFileSystem> m_localFileSystem;
     std::unique_ptr<CArchiverTable> m_builtInArchivers;
+    std::unique_ptr<IRemovableMedia> m_udisks;
     ReadReport m_report;
 };
 
