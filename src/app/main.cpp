@@ -2,12 +2,14 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QSettings>
 
 #include "app/FSRecApp.h"
 #include "app/HandOver.h"
 #include "app/MainFrame.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
+#include "reading/ui/QtReadCommand.h"
 #include "ui/QtServices.h"
 
 int main(int argc, char* argv[]) {
@@ -50,7 +52,20 @@ int main(int argc, char* argv[]) {
                                             QStringLiteral("メディア構成 ファイル (*.fsr);;すべてのファイル (*)"),
                                             nullptr, QFileDialog::DontUseNativeDialog);
     };
+    // The two read commands; the read dialog and the progress dialog belong
+    // to the main window.
+    CFSRecApp* appObject = nullptr;
+    QtReadServices readServices;
+    readServices.messages = &messages;
+    readServices.openSettings = OpenSettings;
+    readServices.owner = [&appObject]() -> QWidget* {
+        return appObject ? static_cast<QWidget*>(appObject->MainFrame()) : QApplication::activeWindow();
+    };
+    CQtReadCommand reader(std::move(readServices));
+    services.m_readIntoNewDocument = [&reader](CFSRecDoc& document) { return reader.Read(document, true); };
+    services.m_readAdditional = [&reader](CFSRecDoc& document) { reader.Read(document, false); };
     CFSRecApp app(std::move(services));
+    appObject = &app;
     // This program takes the requests of later starts from now on, so that
     // one started while this one still opens its catalogue hands over too;
     // they are carried out once the main window is there. A start with the

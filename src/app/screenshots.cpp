@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QMdiArea>
 #include <QPixmap>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
@@ -21,6 +22,8 @@
 #include "search/ui/FSFindView.h"
 #include "search/ui/FindFrame.h"
 #include "search/ui/SearchWindows.h"
+#include "reading/ui/DriveDlg.h"
+#include "reading/ui/ReadProgDlg.h"
 #include "ui/QtServices.h"
 
 namespace {
@@ -98,6 +101,26 @@ int main(int argc, char* argv[]) {
         search->Bar()->PlaceBox()->setEditText(QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath());
         search->RunCommand(ID_SEARCH_START);
         ok = Save(*frame, QDir(folder).filePath(QStringLiteral("search-window.png"))) && ok;
+    }
+    // The read dialog over a sample drive list, and the progress dialog
+    // in the middle of a directory phase.
+    {
+        auto settings = OpenSettings();
+        const std::vector<DriveItem> items = {{u"/", "/", DRIVE_FIXED, true},
+                                              {u"/media/user/DISC1 [DISC1]", "/media/user/DISC1", DRIVE_CDROM, true},
+                                              {u"/media/user/STICK", "/media/user/STICK", DRIVE_REMOVABLE, true},
+                                              {u"/dev/sr1 CD-ROM", "/dev/sr1", DRIVE_CDROM, false}};
+        CDriveDlg dialog(true, u"lzh, arj, zip, cab, tar, tgz, gz", items, *settings, {}, [] {});
+        dialog.show();
+        ok = Save(dialog, QDir(folder).filePath(QStringLiteral("read-dialog.png"))) && ok;
+    }
+    {
+        CReadProgDlg progress(nullptr);
+        progress.SetPhaseText(ReadPhase::Directory);
+        progress.SetRange(1000);
+        progress.SetPos(420);
+        progress.SetPathText(u"/media/user/DISC1/Pictures/2010/Summer holidays in the mountains/Day 3");
+        ok = Save(progress, QDir(folder).filePath(QStringLiteral("read-progress.png"))) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -29,6 +29,7 @@
 #include "platform/MountedVolumes.h"
 #include "reading/ArchiveContents.h"
 #include "reading/ReadCommand.h"
+#include "reading/ReadPath.h"
 #include "reading/ReadProgress.h"
 #include "reading/VolumeScan.h"
 
@@ -457,12 +458,11 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
                              false, err);
     }
 
-    char* resolved = ::realpath(options.path.c_str(), nullptr);
-    if (!resolved) return ReadFailed(err, options.path + ": " + std::strerror(errno));
-    const std::string readPath = resolved;
-    std::free(resolved);
-    if (::stat(readPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return ReadFailed(err, options.path + ": " + std::strerror(ENOTDIR));
+    // The same name for the folder as the read dialog gives it, so that a
+    // read from either recognises a volume the other recorded.
+    const std::string readPath = NormalizeReadPath(options.path);
+    if (::stat(readPath.c_str(), &st) != 0) return ReadFailed(err, options.path + ": " + std::strerror(errno));
+    if (!S_ISDIR(st.st_mode)) return ReadFailed(err, options.path + ": " + std::strerror(ENOTDIR));
     const std::optional<MountEntry> mount = FindMountedVolume(readPath);
     if (!mount) return ReadFailed(err, readPath + ": no mounted file system holds it");
     const uint32_t driveType = GetDriveType(*mount);

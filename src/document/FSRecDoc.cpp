@@ -303,11 +303,18 @@ int CFSRecDoc::GetRootPicture(int iconNumber, const CRootEntry& root) {
 // --- Reading a volume into the document ----------------------------------------
 
 CRootEntry* CFSRecDoc::BeginReadVolume(int replacePosition) {
+    try {
+        return BeginReadVolume(replacePosition, std::make_unique<CRootEntry>());
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CRootEntry* CFSRecDoc::BeginReadVolume(int replacePosition, std::unique_ptr<CRootEntry> root) {
     if (m_beingSearched) return nullptr;
-    if (m_read) return nullptr;
+    if (m_read || !root) return nullptr;
     if (replacePosition < -1 || (replacePosition >= 0 && size_t(replacePosition) >= m_roots.size())) return nullptr;
     try {
-        auto root = std::make_unique<CRootEntry>();
         ReadInProgress read;
         read.m_newRoot = root.get();
         if (replacePosition >= 0) {

@@ -141,6 +141,9 @@ public:
     // Returns the root for the read to fill, or nullptr when another read is
     // under way, the position is not a volume's, or memory ran out.
     CRootEntry* BeginReadVolume(int replacePosition);
+    // The same with a root read outside the document (so that the list
+    // changes only when a read has ended).
+    CRootEntry* BeginReadVolume(int replacePosition, std::unique_ptr<CRootEntry> root);
     bool IsReadingVolume() const { return m_read.has_value(); }
     // The read succeeded: the new root gets readTime, the history is cleared,
     // a replaced volume is destroyed or an added one becomes the undo step,
@@ -256,6 +259,8 @@ class CVolumeReadScope {
 public:
     CVolumeReadScope(CFSRecDoc& document, int replacePosition)
         : m_document(document), m_root(document.BeginReadVolume(replacePosition)) {}
+    CVolumeReadScope(CFSRecDoc& document, int replacePosition, std::unique_ptr<CRootEntry> root)
+        : m_document(document), m_root(document.BeginReadVolume(replacePosition, std::move(root))) {}
     ~CVolumeReadScope() { Abort(); }
     CVolumeReadScope(const CVolumeReadScope&) = delete;
     CVolumeReadScope& operator=(const CVolumeReadScope&) = delete;

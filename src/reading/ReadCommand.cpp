@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <new>
 #include <vector>
@@ -53,6 +54,8 @@ public:
     ~ArchiverUnloader() {
         if (m_table) m_table->UnloadArchivers();
     }
+    // An abandoned scan may still use the table: it stays loaded.
+    void Release() { m_table = nullptr; }
     ArchiverUnloader(const ArchiverUnloader&) = delete;
     ArchiverUnloader& operator=(const ArchiverUnloader&) = delete;
 
@@ -108,9 +111,17 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     // The medium: asked for until it is there or the user gives up.
     const std::string& named = request.drive.empty() ? request.path : request.drive;
     std::optional<MediumRoot> medium;
+    const auto find = [&] {
+        return services.findMedium ? services.findMedium(request.drive, request.path)
+                                   : FindMountedMedium(request.drive, request.path);
+    };
+    // A device is mounted as the user before each look (after a Retry the
+    // desktop may have mounted it meanwhile: then the look finds it).
+    const bool device = request.drive.rfind("/dev/", 0) == 0;
     for (;;) {
-        medium = services.findMedium ? services.findMedium(request.drive, request.path)
-                                     : FindMountedMedium(request.drive, request.path);
+        medium = find();
+        if (!medium && device && services.removableMedia && services.removableMedia->Mount(request.drive))
+            medium = find();
         if (medium) break;
         const MessageAnswer answer = messages.Show(InsertMediumText(FileNameToUtf16(named), request.driveType),
                                                    MessageButtons::RetryCancel, MessageIcon::Exclamation);
@@ -121,12 +132,21 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     }
     const std::string& rootPath = medium->rootPath;
     const bool wholeMedium = request.path.empty() || request.path == request.drive;
-    const std::string readPath = wholeMedium ? rootPath : request.path;
+    std::string readPath = wholeMedium ? rootPath : request.path;
     if (!medium->isFolder) return ShowReadFailed(messages, result);
 
     // The identity of the medium, and the folder part of the read for
-    // recognising a medium or folder read before.
-    const std::u16string folderPart = CataloguePathBelow(rootPath, readPath);
+    // recognising a medium or folder read before. A folder named through a
+    // symbolic link that leads onto another volume is read where it lies.
+    std::u16string folderPart = CataloguePathBelow(rootPath, readPath);
+    if (folderPart.empty() && !wholeMedium) {
+        if (const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(readPath.c_str(), nullptr),
+                                                                       &std::free);
+            resolved) {
+            readPath = resolved.get();
+            folderPart = CataloguePathBelow(rootPath, readPath);
+        }
+    }
     if (folderPart.empty()) return ShowReadFailed(messages, result);
     std::u16string label;
     uint32_t serialNumber = 0;
@@ -157,31 +177,81 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         }
     }
 
-    // The new volume takes its place in the document; every exit from here
-    // on that does not commit puts the document back as it was.
-    CVolumeReadScope scope(document, replacePosition);
-    CRootEntry* root = scope.Root();
-    if (!root) return ShowReadFailed(messages, result);
-    std::unique_ptr<IReadProgress> progress;
-    bool read = false;
+    // The new volume is read outside the document, which changes only when
+    // the read has ended (so that a read on another thread never races the
+    // views); it takes over the name and comment of a volume it replaces.
+    if (document.IsReadingVolume()) return ShowReadFailed(messages, result);
+    // What the scan works on, owned by the job (see ScanJob).
+    struct ScanContext {
+        std::unique_ptr<CRootEntry> root;
+        ReadRequest request;
+        std::string readPath;
+        std::string rootPath;
+        IMediaFileSystem* fileSystem = nullptr;
+        CArchiverTable* archivers = nullptr;
+        IconPass readIcons;
+        ReadFailure failure;
+    };
+    std::shared_ptr<ScanContext> context;
     try {
+        context = std::make_shared<ScanContext>();
+        context->root = std::make_unique<CRootEntry>();
+        context->request = request;
+        context->readPath = readPath;
+        context->rootPath = rootPath;
+        context->fileSystem = services.fileSystem;
+        context->archivers = services.archivers;
+        context->readIcons = services.readIcons;
+    } catch (const std::bad_alloc&) {
+        return ShowReadFailed(messages, result);
+    }
+    CRootEntry* root = context->root.get();
+    if (replacePosition >= 0) {
+        const CRootEntry& old = *document.Roots()[size_t(replacePosition)];
+        root->m_name = request.name ? *request.name : old.m_name;
+        root->m_comment = request.comment ? *request.comment : old.m_comment;
+    } else {
         if (request.name) root->m_name = *request.name;
         if (request.comment) root->m_comment = *request.comment;
-        if (services.makeProgress) progress = services.makeProgress(*root);
-        const ReadServices scan{*services.fileSystem, &messages, services.archivers};
-        read = ReadVolume(*root, scan, request.driveType, readPath, rootPath, progress.get(), &result.failure);
-        // The icon phase.
-        if (read && request.readIcons && services.readIcons)
-            read = services.readIcons(*root, progress.get(), readPath, rootPath);
-    } catch (const std::bad_alloc&) {
-        read = false;
     }
-
+    const ScanJob job = [context](IReadProgress* progress, IMessageService& scanMessages) {
+        try {
+            ScanContext& c = *context;
+            const ReadServices scan{*c.fileSystem, &scanMessages, c.archivers};
+            bool done = ReadVolume(*c.root, scan, c.request.driveType, c.readPath, c.rootPath, progress, &c.failure);
+            // The icon phase.
+            if (done && c.request.readIcons && c.readIcons)
+                done = c.readIcons(*c.root, progress, c.readPath, c.rootPath);
+            return done;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    };
+    ScanResult read;
+    // Without a runner the progress dialog stays up until the driver ends.
+    std::unique_ptr<IReadProgress> progress;
+    if (services.runScan) {
+        read = services.runScan(*root, job);
+    } else {
+        try {
+            if (services.makeProgress) progress = services.makeProgress(*root);
+        } catch (const std::bad_alloc&) {
+        }
+        read = job(progress.get(), messages);
+    }
     if (!read) {
-        ShowReadFailed(messages, result);
-        scope.Abort();
-        return false;
+        // The job may still run: nothing it owns is touched here.
+        result.abandoned = true;
+        return ShowReadFailed(messages, result);
     }
+    result.failure = context->failure;
+    if (!*read) return ShowReadFailed(messages, result);
+    std::unique_ptr<CRootEntry> created = std::move(context->root);
+
+    CVolumeReadScope scope(document, replacePosition, std::move(created));
+    if (!scope.Root()) return ShowReadFailed(messages, result);
+    if (request.name) root->m_name = *request.name;
+    if (request.comment) root->m_comment = *request.comment;
     scope.Commit(services.currentTime ? services.currentTime() : int64_t(std::time(nullptr)));
     result.outcome = ReadOutcome::Read;
     result.position = document.FindRoot(root);
@@ -194,7 +264,7 @@ bool ReadMedia(CFSRecDoc& document, bool isNew, const ReadCommandServices& servi
     ReadReport unused;
     ReadReport& result = report ? *report : unused;
     result = ReadReport{};
-    const ArchiverUnloader unloader(services.archivers);
+    ArchiverUnloader unloader(services.archivers);
     std::u16string extensions;
     if (services.archivers) extensions = services.archivers->LoadArchivers();
 
@@ -207,7 +277,9 @@ bool ReadMedia(CFSRecDoc& document, bool isNew, const ReadCommandServices& servi
         readServices.archivers = nullptr;
     }
     if (choice->request.path.empty() && choice->request.drive.empty()) return false;
-    return ReadIntoCatalogue(document, readServices, choice->request, &result);
+    const bool read = ReadIntoCatalogue(document, readServices, choice->request, &result);
+    if (result.abandoned) unloader.Release();
+    return read;
 }
 
 }  // namespace volcatra

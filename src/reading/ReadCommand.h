@@ -15,6 +15,7 @@
 #include "document/FSRecDoc.h"
 #include "platform/DirectoryListing.h"
 #include "platform/MessageService.h"
+#include "platform/RemovableMedia.h"
 #include "reading/ArchiveContents.h"
 #include "reading/ReadProgress.h"
 #include "reading/VolumeScan.h"
@@ -80,6 +81,9 @@ struct ReadReport {
     int position = -1;      // the new volume's position in the document after a read
     bool replaced = false;  // the read replaced the volume at position
     ReadFailure failure;    // the scan's reason, after a failed directory phase
+    // The read was abandoned while a system call blocked: the scan may
+    // still be running and uses the archiver table it was given.
+    bool abandoned = false;
 };
 
 // The icon phase over a volume just read: (root, progress, readPath,
@@ -87,6 +91,17 @@ struct ReadReport {
 // asked for; a failure or a cancel fails the whole read.
 using IconPass = std::function<bool(CRootEntry& root, IReadProgress* progress, const std::string& readPath,
                                     const std::string& rootPath)>;
+
+// The directory phase and the icon phase of one read into a root that is
+// not yet in the document, with the progress object (or none) and the
+// message service to use while it runs. True when the root was read. A job
+// owns what it works on (the new root, the request, the paths), so that a
+// runner may abandon a job whose system call hangs and let it end alone.
+using ScanJob = std::function<bool(IReadProgress* progress, IMessageService& messages)>;
+
+// How a runner ended a scan job: its result, or nullopt when the user
+// abandoned it while it was blocked (it may still be running).
+using ScanResult = std::optional<bool>;
 
 // What the read command works with.
 struct ReadCommandServices {
@@ -99,9 +114,18 @@ struct ReadCommandServices {
     // no drive is named); nullopt while there is none. Unset: the mounted
     // file systems of this machine (FindMountedMedium).
     std::function<std::optional<MediumRoot>(const std::string& drive, const std::string& path)> findMedium;
+    // Mounts a medium that is present but not mounted when the user named
+    // its device; nullptr: nothing is mounted (the insert-medium prompt
+    // waits for the desktop or the user to mount it).
+    IRemovableMedia* removableMedia = nullptr;
     // Creates the progress dialog for one read of the new root (which stays
     // valid while the dialog lives). Unset: no progress object.
     std::function<std::unique_ptr<IReadProgress>(const CRootEntry& newRoot)> makeProgress;
+    // Runs the scan of newRoot (which stays valid until it returns): the
+    // desktop program runs it on a worker thread behind its progress dialog
+    // and answers the job's questions on its own thread. Unset: the job runs
+    // here with the progress object of makeProgress and the messages service.
+    std::function<ScanResult(const CRootEntry& newRoot, const ScanJob& job)> runScan;
     // The icon phase. Unset: icons are not read even when asked for.
     IconPass readIcons;
     // Shows (true) and ends (false) the wait cursor around the read.
@@ -120,8 +144,9 @@ std::optional<MediumRoot> FindMountedMedium(const std::string& drive, const std:
 // there (Retry/Cancel), reads the label and serial number, asks whether a
 // volume already recorded for the same medium or folder is to be replaced
 // (Yes replaces it in place keeping its name and comment, No adds, Cancel
-// ends), then reads the new volume in its place with a progress dialog and
-// the icon phase when asked. On success the document takes the volume
+// ends), then reads the new volume with a progress dialog and the icon
+// phase when asked. The document's list changes only when the read has
+// ended: on success the document takes the volume in the place chosen
 // (history cleared, an added volume becomes the undo step, modified, views
 // rebuilt); on any failure or confirmed cancel "読み取りに失敗しました" is
 // shown and the document is left exactly as it was. True when read.

@@ -522,11 +522,10 @@ TEST(ReadCommandTest, AFailedOrCancelledReadLeavesTheDocumentExactlyAsBefore) {
             EXPECT_EQ(shown.back().text, kReadFailedText);
             EXPECT_EQ(shown.back().buttons, MessageButtons::Ok);
             EXPECT_EQ(shown.back().icon, MessageIcon::Stop);
-            // The message comes while the new volume and the progress object
-            // still stand; the document is restored after it.
+            // The message comes while the progress object still stands; the
+            // document's list was never changed.
             const std::vector<std::string> tail(f.events.end() - 3, f.events.end());
-            EXPECT_EQ(tail, (std::vector<std::string>{"message 読み取りに失敗しました (reading)", "progress gone",
-                                                      "wait end"}));
+            EXPECT_EQ(tail, (std::vector<std::string>{"message 読み取りに失敗しました", "progress gone", "wait end"}));
             f.ExpectCleanEnd();
             // The document works on: a later read succeeds.
             f.fs = SampleMedium();
@@ -579,7 +578,9 @@ TEST(ReadCommandTest, SuccessOrderAndTheIconPhase) {
                 EXPECT_EQ(progress, f.progress);
                 EXPECT_EQ(readPath, kMount + "/photos");
                 EXPECT_EQ(rootPath, kMount);
-                EXPECT_TRUE(f.rig.Doc().IsReadingVolume());
+                // The document changes only when the read has ended.
+                EXPECT_FALSE(f.rig.Doc().IsReadingVolume());
+                EXPECT_EQ(f.rig.Doc().Roots().size(), 3u);
                 return true;
             };
         ReadRequest request = f.Whole();
@@ -704,6 +705,54 @@ TEST(ReadMediaTest, NewReadGivesTheNewCatalogueOnlyWithAVolume) {
             EXPECT_EQ(doc.UndoKind(), HISTORY_ADDED);
         }
     }
+}
+
+// Mounting a medium that is present but not mounted.
+class FakeRemovableMedia : public IRemovableMedia {
+public:
+    std::vector<std::string> mounted;
+    bool succeeds = true;
+    std::function<void()> onMount;
+    std::vector<UnmountedMedium> ListUnmountedMedia() override { return {}; }
+    bool Mount(const std::string& device) override {
+        mounted.push_back(device);
+        if (onMount) onMount();
+        return succeeds;
+    }
+};
+
+TEST_F(ReadFixture, ANamedDeviceIsMountedBeforeThePrompt) {
+    FakeRemovableMedia media;
+    services.removableMedia = &media;
+    ReadRequest request = Whole();
+    request.drive = "/dev/sr0";
+    request.path = "/dev/sr0";
+    request.sameVolume = SameVolumeAnswer::Add;
+    // Mounted at the first attempt: no prompt.
+    mediumMissing = 1;
+    media.onMount = [] {};
+    EXPECT_TRUE(Read(request));
+    EXPECT_EQ(media.mounted, std::vector<std::string>{"/dev/sr0"});
+    EXPECT_TRUE(rig.m_messages.ShownBoxes().empty());
+
+    // The service cannot mount it: the prompt, and each Retry tries again.
+    media.mounted.clear();
+    media.succeeds = false;
+    mediumChecks = 0;
+    mediumMissing = 3;
+    rig.m_messages.Answer({MessageAnswer::Retry, MessageAnswer::Cancel});
+    EXPECT_FALSE(Read(request));
+    EXPECT_EQ(media.mounted.size(), 2u);
+    EXPECT_EQ(rig.m_messages.ShownBoxes().size(), 2u);
+
+    // A mount point or folder is never mounted.
+    media.mounted.clear();
+    mediumChecks = 0;
+    mediumMissing = 0;
+    request = Whole();
+    request.sameVolume = SameVolumeAnswer::Add;
+    EXPECT_TRUE(Read(request));
+    EXPECT_TRUE(media.mounted.empty());
 }
 
 TEST(InsertMediumTextTest, NamesTheDriveAndTheKindOfMedium) {
