@@ -319,5 +319,74 @@ TEST_F(BuiltInArchiversTest, HostileArchives) {
     }
 }
 
+// A gzip member of empty data: the header (with FNAME when a name is
+// given), the deflate stream of nothing, CRC-32 and size 0.
+Bytes EmptyGzip(uint32_t time, const std::string& name = {}) {
+    Bytes gz = {0x1F, 0x8B, 8, uint8_t(name.empty() ? 0 : 0x08)};
+    Put32(gz, time);
+    gz.push_back(0);
+    gz.push_back(3);  // Unix
+    if (!name.empty()) {
+        PutText(gz, name);
+        gz.push_back(0);
+    }
+    gz.push_back(0x03);  // a final fixed-Huffman block with nothing in it
+    gz.push_back(0x00);
+    Put32(gz, 0);  // CRC-32 of nothing
+    Put32(gz, 0);  // ISIZE
+    return gz;
+}
+
+// Archives of nothing: a whole gzip of empty data holds one member of
+// size 0, a 0-byte TAR is an empty member list; a 0-byte file of another
+// type, and a damaged gzip, are no archive.
+TEST_F(BuiltInArchiversTest, EmptyArchives) {
+    const Bytes named = EmptyGzip(uint32_t(kJuly), "inner.txt");
+    Bytes twoMembers = EmptyGzip(0);
+    const Bytes second = EmptyGzip(0);
+    twoMembers.insert(twoMembers.end(), second.begin(), second.end());
+    Bytes badCrc = EmptyGzip(0), badSize = EmptyGzip(0), padded = EmptyGzip(0), trailing = EmptyGzip(0);
+    badCrc[badCrc.size() - 8] = 1;
+    badSize[badSize.size() - 4] = 1;
+    padded.resize(padded.size() + 512, 0);  // gzip ignores zero bytes at the end
+    trailing.push_back('x');
+    struct Case {
+        std::string name;
+        Bytes bytes;
+        std::vector<ExpectedMember> members;  // with rejected: no list at all
+        bool rejected = false;
+    };
+    const Case cases[] = {
+        {"named.gz", named, {{u"inner.txt", 0x20, 0, kJuly}}},
+        {"nothing.gz", EmptyGzip(0), {{u"nothing", 0x20, 0, 0}}},
+        {"twice.gz", twoMembers, {{u"twice", 0x20, 0, 0}}},
+        {"nothing.tgz", EmptyGzip(0), {{u"nothing.tar", 0x20, 0, 0}}},
+        {"padded.gz", padded, {{u"padded", 0x20, 0, 0}}},
+        {"empty.tar", {}, {}},
+        {"EMPTY.TAR", {}, {}},
+        {"zero.gz", {}, {}, true},
+        {"zero.tgz", {}, {}, true},
+        {"zero.zip", {}, {}, true},
+        {"zero.lzh", {}, {}, true},
+        {"zero.cab", {}, {}, true},
+        {"zero.arj", {}, {}, true},
+        {"header-only.gz", Bytes(named.begin(), named.begin() + 10), {}, true},
+        {"cut.gz", Bytes(named.begin(), named.end() - 1), {}, true},
+        {"bad-crc.gz", badCrc, {}, true},
+        {"bad-size.gz", badSize, {}, true},
+        {"trailing.gz", trailing, {}, true},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(Path(c.name), c.bytes);
+        if (c.rejected) {
+            CRootEntry root;
+            EXPECT_EQ(List(Path(c.name), root), -1) << c.name;
+            EXPECT_TRUE(root.m_folders.empty()) << c.name;
+        } else {
+            ExpectMembers(Path(c.name), c.members);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace volcatra
