@@ -510,8 +510,8 @@ bool ProbeCaseFolding(const std::string& rootPath, const std::string& path) {
         }
     }
     if (!changed) return false;
-    struct stat original {
-    }, twin{};
+    struct stat original {};
+    struct stat twin {};
     if (::lstat(path.c_str(), &original) != 0 || ::lstat(swapped.c_str(), &twin) != 0) return false;
     return original.st_dev == twin.st_dev && original.st_ino == twin.st_ino;
 }

@@ -257,9 +257,8 @@ bool ReadVolume(CRootEntry& root, const ReadServices& services, uint32_t driveTy
         // root of an empty medium lists nothing, not even "." and "..". An
         // empty folder read as a folder keeps its one empty list.
         DirectoryItem first;
-        ListingStatus status;
-        do status = top->Next(first);
-        while (status == ListingStatus::Item && IsDotName(first.name));
+        ListingStatus status = top->Next(first);
+        while (status == ListingStatus::Item && IsDotName(first.name)) status = top->Next(first);
         if (status == ListingStatus::End && readPath == rootPath) {
             root.m_childIndex = -1;
             return true;
