@@ -135,6 +135,24 @@ Bytes Level0Lzh(const std::string& name, const std::string& content) {
     return lzh;
 }
 
+// A gzip member of empty data: the header (with FNAME when a name is
+// given), the deflate stream of nothing, CRC-32 and size 0.
+Bytes EmptyGzip(uint32_t time, const std::string& name = {}) {
+    Bytes gz = {0x1F, 0x8B, 8, uint8_t(name.empty() ? 0 : 0x08)};
+    Put32(gz, time);
+    gz.push_back(0);
+    gz.push_back(3);  // Unix
+    if (!name.empty()) {
+        PutText(gz, name);
+        gz.push_back(0);
+    }
+    gz.push_back(0x03);  // a final fixed-Huffman block with nothing in it
+    gz.push_back(0x00);
+    Put32(gz, 0);  // CRC-32 of nothing
+    Put32(gz, 0);  // ISIZE
+    return gz;
+}
+
 class BuiltInArchiversTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -290,7 +308,7 @@ TEST_F(BuiltInArchiversTest, HostileArchives) {
         {"s.tgz", ReadBytes(kData + "/sample.tgz")}, {"s.gz", ReadBytes(kData + "/sample-data.txt.gz")},
         {"s.lzh", ReadBytes(kData + "/sample.lzh")}, {"s.cab", ReadBytes(kData + "/sample.cab")},
         {"s.arj", ReadBytes(kData + "/sample.arj")}, {"d.arj", DosArj(offsets)},
-        {"l.lzh", Level0Lzh(kCp932Test, "abc")},
+        {"l.lzh", Level0Lzh(kCp932Test, "abc")},     {"e.gz", EmptyGzip(0, "empty.txt")},
     };
     std::mt19937 random(12345);
     for (const auto& [name, original] : samples) {
@@ -317,24 +335,6 @@ TEST_F(BuiltInArchiversTest, HostileArchives) {
             }
         }
     }
-}
-
-// A gzip member of empty data: the header (with FNAME when a name is
-// given), the deflate stream of nothing, CRC-32 and size 0.
-Bytes EmptyGzip(uint32_t time, const std::string& name = {}) {
-    Bytes gz = {0x1F, 0x8B, 8, uint8_t(name.empty() ? 0 : 0x08)};
-    Put32(gz, time);
-    gz.push_back(0);
-    gz.push_back(3);  // Unix
-    if (!name.empty()) {
-        PutText(gz, name);
-        gz.push_back(0);
-    }
-    gz.push_back(0x03);  // a final fixed-Huffman block with nothing in it
-    gz.push_back(0x00);
-    Put32(gz, 0);  // CRC-32 of nothing
-    Put32(gz, 0);  // ISIZE
-    return gz;
 }
 
 // Archives of nothing: a whole gzip of empty data holds one member of
