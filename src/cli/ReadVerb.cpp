@@ -65,8 +65,9 @@ constexpr char kReadHelp[] =
     "A progress line appears on standard error when it is a terminal; Ctrl-C\n"
     "asks whether to stop the read. A failed or stopped read prints\n"
     "\"読み取りに失敗しました\" and leaves an existing catalogue file untouched.\n"
-    "The file is replaced only by a complete new file. On success one line\n"
-    "describes the new volume, as 'info' prints it.\n";
+    "A catalogue file (or folder) that cannot be written is refused before\n"
+    "anything is read. The file is replaced only by a complete new file. On\n"
+    "success one line describes the new volume, as 'info' prints it.\n";
 
 // Set by Ctrl-C; the progress object turns it into a cancel request.
 std::atomic<int> g_interrupted{0};
@@ -399,6 +400,28 @@ int ReadFailed(std::ostream& err, const std::string& detail = {}) {
     return CLI_GENERAL_FAILURE;
 }
 
+// Whether the catalogue can be saved once the read is done: a save writes a
+// temporary file beside the catalogue and renames it over the old one, so
+// the folder must take new files, and an existing catalogue must not be
+// read-only (as the desktop program treats a read-only file). Otherwise
+// the reason, as the save would report it, goes to err.
+bool CheckCatalogueWritable(const std::string& path, bool exists, std::ostream& err) {
+    int error = 0;
+    struct stat st {};
+    if (exists && ::stat(path.c_str(), &st) == 0) {
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            error = EACCES;
+        else if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            error = errno;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    if (error == 0 && ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) error = errno;
+    if (error == 0) return true;
+    err << Utf8(FileErrorText(FileErrorCauseFromErrno(error), FileNameToUtf16(path))) << '\n';
+    return false;
+}
+
 // The exit status of an open or save failure the document reported.
 int DocumentFailureStatus(const CFSRecDoc& doc) {
     switch (doc.LastFailure()) {
@@ -448,15 +471,12 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     const bool exists = ::stat(options.output.c_str(), &st) == 0;
     if (exists) {
         if (!CDocumentKind::OpenDocumentFile(doc, options.output)) return DocumentFailureStatus(doc);
-        // A file that cannot be replaced is reported before a long read.
-        if (::access(options.output.c_str(), W_OK) != 0) {
-            err << Utf8(FileErrorText(FileErrorCause::AccessDenied, FileNameToUtf16(options.output))) << '\n';
-            return CLI_FILE_OR_USAGE_ERROR;
-        }
     } else if (errno != ENOENT) {
         return ReportFailure(CatalogueError::File(FileErrorCauseFromErrno(errno), FileNameToUtf16(options.output)),
                              false, err);
     }
+    // A file that cannot be saved is reported before a long read.
+    if (!CheckCatalogueWritable(options.output, exists, err)) return CLI_FILE_OR_USAGE_ERROR;
 
     // The same name for the folder as the read dialog gives it, so that a
     // read from either recognises a volume the other recorded.

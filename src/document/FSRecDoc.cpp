@@ -241,15 +241,15 @@ std::unique_ptr<CRootEntry> CFSRecDoc::RemoveRoot(const CRootEntry* root) {
     return taken;
 }
 
-int CFSRecDoc::FindRecordedVolume(uint32_t serialNumber, const std::u16string& label,
-                                  const std::u16string& folderPart) const {
+int CFSRecDoc::FindRecordedVolume(uint32_t serialNumber, const std::u16string& label, const std::u16string& folderPart,
+                                  bool folderCaseFolds) const {
     for (size_t i = 0; i < m_roots.size(); ++i) {
         const CRootEntry& root = *m_roots[i];
         if (root.m_serialNumber != serialNumber) continue;
         if (!EqualIgnoringAsciiCase(root.GetLabelPart(), label)) continue;
         std::u16string folder = root.GetFolderPart();
         if (folder.empty()) folder = u"\\";
-        if (EqualIgnoringAsciiCase(folder, folderPart)) return int(i);
+        if (folderCaseFolds ? EqualIgnoringAsciiCase(folder, folderPart) : folder == folderPart) return int(i);
     }
     return -1;
 }

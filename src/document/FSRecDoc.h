@@ -120,9 +120,11 @@ public:
     // after it and the picture keys; nullptr when root is not in the list.
     std::unique_ptr<CRootEntry> RemoveRoot(const CRootEntry* root);
     // The position of the first recorded volume with this serial number,
-    // label and folder part (the label and folder compared ignoring ASCII
-    // case; a whole volume has the folder part "\\"), or -1.
-    int FindRecordedVolume(uint32_t serialNumber, const std::u16string& label, const std::u16string& folderPart) const;
+    // label and folder part, or -1. The label is compared ignoring ASCII
+    // case; the folder part (a whole volume has "\\") exactly, or ignoring
+    // ASCII case when the file system of the read folds the case of names.
+    int FindRecordedVolume(uint32_t serialNumber, const std::u16string& label, const std::u16string& folderPart,
+                           bool folderCaseFolds) const;
     // Changes a volume's comment; true (and modified) when it differed.
     bool SetRootComment(CRootEntry& root, const std::u16string& comment);
 

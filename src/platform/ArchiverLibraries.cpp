@@ -6,11 +6,13 @@
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -120,6 +122,67 @@ std::string GzipDefaultName(const std::string& path) {
     return name;
 }
 
+// Whether the whole file is gzip data that decompresses to nothing: one or
+// more complete members, checksums and lengths right, nothing after them
+// but zero bytes (which gzip -t accepts too).
+// The first member's stored name (FNAME) and time come back as well.
+bool IsGzipOfEmptyData(int fd, std::optional<std::string>& storedName, int64_t& time) {
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) return false;  // the gzip wrapper only
+    // The header of the first member; inflateReset forgets it, so later
+    // members are checked without one.
+    gz_header header{};
+    std::vector<Bytef> name(4096);
+    header.name = name.data();
+    header.name_max = uInt(name.size());
+    inflateGetHeader(&stream, &header);
+    std::vector<Bytef> input(65536);
+    Bytef output[64];
+    off_t offset = 0;
+    int members = 0;
+    bool inMember = false;  // a member has begun and not yet ended
+    bool zeros = false;     // only zero bytes may follow
+    bool valid = true;
+    while (valid) {
+        if (stream.avail_in == 0) {
+            const ssize_t n = ::pread(fd, input.data(), input.size(), offset);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) valid = false;
+            if (n <= 0) break;
+            offset += n;
+            stream.next_in = input.data();
+            stream.avail_in = uInt(n);
+        }
+        if (zeros || (members > 0 && !inMember && stream.next_in[0] == 0)) {
+            // Zero bytes after the last member, as gzip itself ignores them.
+            zeros = true;
+            for (uInt i = 0; i < stream.avail_in; ++i)
+                if (stream.next_in[i] != 0) valid = false;
+            stream.avail_in = 0;
+            continue;
+        }
+        stream.next_out = output;
+        stream.avail_out = sizeof(output);
+        inMember = true;
+        const int r = inflate(&stream, Z_NO_FLUSH);
+        if (stream.avail_out != sizeof(output)) valid = false;  // it holds data
+        if (r == Z_STREAM_END) {
+            if (members++ == 0) {
+                if (header.name)  // zlib clears it when the member has no name
+                    storedName = std::string(reinterpret_cast<const char*>(name.data()),
+                                             ::strnlen(reinterpret_cast<const char*>(name.data()), name.size()));
+                time = int64_t(header.time);
+            }
+            inMember = false;
+            if (inflateReset(&stream) != Z_OK) valid = false;
+        } else if (r != Z_OK) {
+            valid = false;
+        }
+    }
+    inflateEnd(&stream);
+    return valid && members > 0 && !inMember;
+}
+
 class LibarchiveReader : public IMemberReader {
 public:
     ~LibarchiveReader() override {
@@ -155,6 +218,9 @@ public:
                 archive_read_support_filter_compress(a);
                 archive_read_support_format_tar(a);
                 archive_read_support_format_raw(a);
+                // Input that holds no bytes at all (after decompression):
+                // an empty TAR, or a compressed file of empty data.
+                archive_read_support_format_empty(a);
                 break;
             case Format::Lha:
                 archive_read_support_format_lha(a);
@@ -183,6 +249,7 @@ public:
         const int r = archive_read_next_header(m_archive, &entry);
         if (r == ARCHIVE_EOF) {
             m_done = true;
+            if (archive_format(m_archive) == ARCHIVE_FORMAT_EMPTY) return EmptyInput(member);
             return MemberStatus::End;
         }
         if ((r != ARCHIVE_OK && r != ARCHIVE_WARN) || !entry) {
@@ -225,6 +292,30 @@ private:
             member.size = uint32_t(trailer[0]) | uint32_t(trailer[1]) << 8 | uint32_t(trailer[2]) << 16 |
                           uint32_t(trailer[3]) << 24;  // ISIZE: the size modulo 2^32
         member.time = archive_entry_mtime_is_set(entry) ? int64_t(archive_entry_mtime(entry)) : 0;
+        return MemberStatus::Member;
+    }
+
+    // Input in which libarchive found no bytes. A 0-byte file is an empty
+    // TAR only under a TAR name (a 0-byte .gz or .tgz is no gzip file); a
+    // compressed file is a gzip of empty data only when zlib finds it whole
+    // (libarchive also reports a damaged stream as empty), and then holds
+    // one member of size 0 like any other plain .gz.
+    MemberStatus EmptyInput(Member& member) {
+        switch (archive_filter_code(m_archive, 0)) {
+            case ARCHIVE_FILTER_NONE:
+                return EndsWithNoCase(BaseName(m_path), ".tar") ? MemberStatus::End : MemberStatus::Failed;
+            case ARCHIVE_FILTER_GZIP:
+                break;
+            default:
+                return MemberStatus::Failed;
+        }
+        std::optional<std::string> storedName;
+        int64_t time = 0;
+        if (!IsGzipOfEmptyData(m_fd, storedName, time)) return MemberStatus::Failed;
+        member.name = FileNameToUtf16(storedName ? *storedName : GzipDefaultName(m_path));
+        member.attributes = 0x20;
+        member.size = 0;
+        member.time = time;
         return MemberStatus::Member;
     }
 

@@ -156,6 +156,10 @@ bool LocalFileSystem::GetDiskSpace(const std::string& rootPath, DiskSpace& space
     return mount && volcatra::GetDiskSpace(*mount, space);
 }
 
+bool LocalFileSystem::FoldsCase(const std::string& rootPath, const std::string& path) {
+    return volcatra::FoldsCase(rootPath, path);
+}
+
 std::unique_ptr<IDirectoryListing> LocalFileSystem::OpenFolder(const std::string& path, int& error) {
     const int fd = ::open(path.c_str(), kOpenFolderFlags);
     if (fd < 0) {

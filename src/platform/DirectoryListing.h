@@ -52,6 +52,9 @@ public:
     virtual bool GetDiskSpace(const std::string& rootPath, DiskSpace& space) = 0;
     // Opens a folder by its whole path (the top of a read).
     virtual std::unique_ptr<IDirectoryListing> OpenFolder(const std::string& path, int& error) = 0;
+    // Whether the volume mounted at rootPath finds the folder path again
+    // under a name that differs in case only (it folds the case of names).
+    virtual bool FoldsCase(const std::string& rootPath, const std::string& path) = 0;
 };
 
 // The mounted file systems of this machine. Listings use openat and statx
@@ -63,6 +66,7 @@ public:
     bool GetVolumeInformation(const std::string& rootPath, std::u16string& label, uint32_t& serialNumber) override;
     bool GetDiskSpace(const std::string& rootPath, DiskSpace& space) override;
     std::unique_ptr<IDirectoryListing> OpenFolder(const std::string& path, int& error) override;
+    bool FoldsCase(const std::string& rootPath, const std::string& path) override;
 };
 
 }  // namespace volcatra

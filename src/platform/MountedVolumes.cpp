@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <linux/fs.h>
+#include <linux/magic.h>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -295,6 +297,50 @@ int OpenForProbe(const std::string& path) {
     return fd;
 }
 
+// The mountinfo name of a file system by the magic number statfs reports,
+// for the types whose name changes what is read (FAT labels, optical
+// serial numbers) and a few common ones; empty for the others.
+std::string FileSystemTypeName(uint32_t magic) {
+    switch (magic) {
+        case MSDOS_SUPER_MAGIC:
+            return "vfat";
+        case EXFAT_SUPER_MAGIC:
+            return "exfat";
+        case ISOFS_SUPER_MAGIC:
+            return "iso9660";
+        case UDF_SUPER_MAGIC:
+            return "udf";
+        case EXT4_SUPER_MAGIC:
+            return "ext4";
+        case XFS_SUPER_MAGIC:
+            return "xfs";
+        case BTRFS_SUPER_MAGIC:
+            return "btrfs";
+        case TMPFS_MAGIC:
+            return "tmpfs";
+        default:
+            return {};
+    }
+}
+
+// A serial number from the file-system id statfs reports (on most file
+// systems derived from the UUID or the device); nullopt when it is 0.
+std::optional<uint32_t> SerialFromFsid(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0) return std::nullopt;
+    int words[2];
+    static_assert(sizeof(words) == sizeof(fs.f_fsid));
+    std::memcpy(words, &fs.f_fsid, sizeof(words));
+    const uint32_t serial = uint32_t(words[0]) ^ uint32_t(words[1]);
+    if (serial == 0) return std::nullopt;
+    return serial;
+}
+
+bool SameMount(const struct statx& a, const struct statx& b) {
+    if ((a.stx_mask & STATX_MNT_ID) && (b.stx_mask & STATX_MNT_ID)) return a.stx_mnt_id == b.stx_mnt_id;
+    return a.stx_dev_major == b.stx_dev_major && a.stx_dev_minor == b.stx_dev_minor;
+}
+
 uint64_t MultisessionStart(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISBLK(st.st_mode)) return 0;
@@ -376,21 +422,98 @@ const MountEntry* FindMountByPrefix(const std::vector<MountEntry>& mounts, std::
 
 std::optional<MountEntry> FindMountedVolume(const std::string& path) {
     std::string text;
-    if (!ReadSmallFile("/proc/self/mountinfo", text)) return std::nullopt;
-    const std::vector<MountEntry> mounts = ParseMountInfo(text);
+    std::vector<MountEntry> mounts;
+    if (ReadSmallFile("/proc/self/mountinfo", text)) mounts = ParseMountInfo(text);
+    return FindMountedVolumeIn(mounts, path);
+}
+
+std::optional<MountEntry> FindMountedVolumeIn(const std::vector<MountEntry>& mounts, const std::string& path) {
     struct statx sx {};
     if (::statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, STATX_MNT_ID, &sx) != 0) return std::nullopt;
     if (sx.stx_mask & STATX_MNT_ID) {
         for (const MountEntry& m : mounts)
             if (m.mountId == sx.stx_mnt_id) return m;
+        // The mount id is certain: a line with another id that happens to
+        // cover the path would name another mount.
+        return MountFromPath(path);
     }
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved) return std::nullopt;
     const std::string real = resolved;
     std::free(resolved);
-    const MountEntry* found = FindMountByPrefix(mounts, real);
-    if (!found) return std::nullopt;
-    return *found;
+    if (const MountEntry* found = FindMountByPrefix(mounts, real)) return *found;
+    return MountFromPath(path);
+}
+
+std::optional<MountEntry> MountFromPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return std::nullopt;
+    std::string top = resolved;
+    std::free(resolved);
+    constexpr unsigned kFlags = AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT;
+    struct statx held {};
+    if (::statx(AT_FDCWD, top.c_str(), kFlags, STATX_MNT_ID, &held) != 0) return std::nullopt;
+    // Up to the last folder on the same mount (the root of a chroot at most).
+    while (top != "/") {
+        const std::string parent = ParentFolder(top);
+        struct statx above {};
+        if (::statx(AT_FDCWD, parent.c_str(), kFlags, STATX_MNT_ID, &above) != 0 || !SameMount(held, above)) break;
+        top = parent;
+    }
+    MountEntry mount;
+    mount.mountId = (held.stx_mask & STATX_MNT_ID) ? held.stx_mnt_id : 0;
+    mount.major = held.stx_dev_major;
+    mount.minor = held.stx_dev_minor;
+    mount.mountPoint = top;
+    struct statfs fs {};
+    if (::statfs(top.c_str(), &fs) == 0) mount.fsType = FileSystemTypeName(uint32_t(fs.f_type));
+    mount.inMountTable = false;
+    return mount;
+}
+
+bool FoldsCase(const std::string& rootPath, const std::string& path) {
+    struct statfs fs {};
+    if (::statfs(path.c_str(), &fs) == 0) {
+        switch (uint32_t(fs.f_type)) {
+            case MSDOS_SUPER_MAGIC:  // vfat and msdos
+            case EXFAT_SUPER_MAGIC:
+                return true;
+            case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4
+            case XFS_SUPER_MAGIC:
+            case BTRFS_SUPER_MAGIC:
+            case TMPFS_MAGIC:
+                return false;
+            default:
+                break;
+        }
+    }
+    return ProbeCaseFolding(rootPath, path);
+}
+
+bool ProbeCaseFolding(const std::string& rootPath, const std::string& path) {
+    size_t below = 0;
+    if (rootPath != "/") {
+        if (path.compare(0, rootPath.size(), rootPath) != 0) return false;
+        if (path.size() > rootPath.size() && path[rootPath.size()] != '/') return false;
+        below = rootPath.size();
+    }
+    std::string swapped = path;
+    bool changed = false;
+    for (size_t i = below; i < swapped.size(); ++i) {
+        char& c = swapped[i];
+        if (c >= 'a' && c <= 'z') {
+            c = char(c - 'a' + 'A');
+            changed = true;
+        } else if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+            changed = true;
+        }
+    }
+    if (!changed) return false;
+    struct stat original {};
+    struct stat twin {};
+    if (::lstat(path.c_str(), &original) != 0 || ::lstat(swapped.c_str(), &twin) != 0) return false;
+    return original.st_dev == twin.st_dev && original.st_ino == twin.st_ino;
 }
 
 BlockDeviceFacts ProbeBlockDevice(const MountEntry& mount) {
@@ -422,6 +545,7 @@ uint32_t ClassifyDriveType(const MountEntry& mount, const BlockDeviceFacts& devi
         "nfs",   "nfs4",  "cifs",       "smb3",        "smbfs",           "9p",    "virtiofs",  "afs",
         "ceph",  "davfs", "fuse.sshfs", "fuse.rclone", "fuse.gvfsd-fuse", "ncpfs", "glusterfs", "fuse.glusterfs",
         "lustre"};
+    if (!mount.inMountTable) return 3;  // nothing tells more about a volume taken from a path
     const std::string_view type = mount.fsType;
     if (IsPseudoFileSystem(type)) return 0;
     const std::string_view source = mount.source;
@@ -554,6 +678,8 @@ bool GetVolumeInformation(const MountEntry& mount, std::u16string& label, uint32
         if (label.back() >= 0xD800 && label.back() <= 0xDBFF) label.pop_back();  // half a pair
     }
     if (!serial && !uuid.empty()) serial = SerialFromUuid(mount.fsType, uuid);
+    // A volume taken from a path has no source to name it by.
+    if (!serial && !mount.inMountTable) serial = SerialFromFsid(root.Get());
     serialNumber = serial ? *serial : SerialFromSource(mount);
     return true;
 }

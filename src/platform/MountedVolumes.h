@@ -24,6 +24,9 @@ struct MountEntry {
     std::string mountPoint;  // unescaped bytes
     std::string fsType;
     std::string source;  // unescaped bytes ("/dev/sdb1", "//host/share", "tmpfs")
+    // False for a volume taken from a path that no line of the mount table
+    // names (MountFromPath): its facts come from the path itself.
+    bool inMountTable = true;
 };
 
 // Parses the text of /proc/self/mountinfo. Lines that do not have the
@@ -45,8 +48,32 @@ const MountEntry* FindMountByPrefix(const std::vector<MountEntry>& mounts, std::
 
 // The mounted file system that holds an existing path: by the mount id of
 // statx when the kernel reports it, otherwise by the longest mount-point
-// prefix of the resolved path.
+// prefix of the resolved path. When the mount table has no line for it (a
+// chroot, some containers and sandboxes), the volume is taken from the path
+// itself (MountFromPath). nullopt only when the path cannot be examined.
 std::optional<MountEntry> FindMountedVolume(const std::string& path);
+
+// The same over a given mount table.
+std::optional<MountEntry> FindMountedVolumeIn(const std::vector<MountEntry>& mounts, const std::string& path);
+
+// A volume for an existing path without the mount table: its mount point is
+// the highest folder above the resolved path on the same mount (the same
+// mount id, or device where the kernel reports no mount id), its type the
+// name of the file-system magic of statfs, its source empty. Such a volume
+// is a fixed drive; its label and serial number come from the mount point
+// itself (GetVolumeInformation), its space from statvfs.
+std::optional<MountEntry> MountFromPath(const std::string& path);
+
+// Whether the file system holding path looks names up without regard to
+// case, for the part of path below the mount point rootPath. Known from
+// the file-system type where that is certain (FAT and exFAT fold; ext2/3/4,
+// XFS, btrfs and tmpfs do not); otherwise probed (ProbeCaseFolding).
+bool FoldsCase(const std::string& rootPath, const std::string& path);
+
+// Whether the folder path, below the mount point rootPath, is found again
+// with the case of the ASCII letters of that part swapped: the same device
+// and inode. False when that part has no letters to swap.
+bool ProbeCaseFolding(const std::string& rootPath, const std::string& path);
 
 // What sysfs tells about the block device behind a mount.
 struct BlockDeviceFacts {
@@ -60,7 +87,7 @@ struct BlockDeviceFacts {
 BlockDeviceFacts ProbeBlockDevice(const MountEntry& mount);
 
 // Drive type codes (2 removable, 3 fixed, 4 remote, 5 CD-ROM, 6 RAM disk);
-// 0 for pseudo file systems.
+// 0 for pseudo file systems; 3 for a volume taken from a path (MountFromPath).
 uint32_t ClassifyDriveType(const MountEntry& mount, const BlockDeviceFacts& device);
 
 // The drive type of a mounted volume.

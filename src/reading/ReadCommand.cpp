@@ -154,7 +154,10 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         return ShowReadFailed(messages, result);
     label = RecordedLabel(std::move(label));
 
-    int replacePosition = document.FindRecordedVolume(serialNumber, label, folderPart);
+    // Names differ by case alone on most file systems here; where the file
+    // system folds case, a folder typed in another case is the same one.
+    const bool foldsCase = folderPart != u"\\" && services.fileSystem->FoldsCase(rootPath, readPath);
+    int replacePosition = document.FindRecordedVolume(serialNumber, label, folderPart, foldsCase);
     if (replacePosition >= 0) {
         switch (request.sameVolume) {
             case SameVolumeAnswer::Replace:

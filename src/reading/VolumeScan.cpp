@@ -25,6 +25,31 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+// A listing whose first item has been taken already: hands it out again
+// before the rest.
+class ListingWithFirstItem : public IDirectoryListing {
+public:
+    ListingWithFirstItem(std::unique_ptr<IDirectoryListing> listing, ListingStatus status, DirectoryItem item)
+        : m_listing(std::move(listing)), m_status(status), m_item(std::move(item)) {}
+
+    ListingStatus Next(DirectoryItem& item) override {
+        if (m_replayed) return m_listing->Next(item);
+        m_replayed = true;
+        if (m_status == ListingStatus::Item) item = m_item;
+        return m_status;
+    }
+    std::unique_ptr<IDirectoryListing> OpenSubfolder(const std::string& name, int& error) override {
+        return m_listing->OpenSubfolder(name, error);
+    }
+    int Error() const override { return m_listing->Error(); }
+
+private:
+    std::unique_ptr<IDirectoryListing> m_listing;
+    ListingStatus m_status;
+    DirectoryItem m_item;
+    bool m_replayed = false;
+};
+
 // The walk over one volume. Folders are read depth first with an explicit
 // stack of open listings, so the depth of a tree is limited only by the
 // number of open files, not by the call stack.
@@ -228,6 +253,17 @@ bool ReadVolume(CRootEntry& root, const ReadServices& services, uint32_t driveTy
             root.m_childIndex = -1;
             return true;
         }
+        // A whole volume with nothing on it is recorded the same way: the
+        // root of an empty medium lists nothing, not even "." and "..". An
+        // empty folder read as a folder keeps its one empty list.
+        DirectoryItem first;
+        ListingStatus status = top->Next(first);
+        while (status == ListingStatus::Item && IsDotName(first.name)) status = top->Next(first);
+        if (status == ListingStatus::End && readPath == rootPath) {
+            root.m_childIndex = -1;
+            return true;
+        }
+        top = std::make_unique<ListingWithFirstItem>(std::move(top), status, std::move(first));
         // The sectors in use. With a cluster that is a whole number of
         // sectors this equals clusters in use x sectors per cluster.
         const uint64_t range = space.usedBytes / sectorSize;

@@ -38,7 +38,8 @@ struct ReadFailure {
 // label + ":" + the catalogue path of readPath below the mount point
 // (DISC1::\photos\2010). Returns false when the volume facts are not
 // available, a subfolder cannot be listed, memory runs out or the user
-// cancels; a top folder that cannot be listed gives an empty volume. With
+// cancels; a top folder that cannot be listed, or the empty top of a whole
+// volume, gives a volume without folder lists (m_childIndex -1). With
 // a progress object the walk reports sectors and collects cancel requests.
 // On failure root holds what was appended so far and is to be discarded.
 bool ReadVolume(CRootEntry& root, const ReadServices& services, uint32_t driveType, const std::string& readPath,

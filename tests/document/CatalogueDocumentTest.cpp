@@ -511,6 +511,8 @@ TEST(CatalogueDocument, RootPictureByDriveTypeAndStoredIcon) {
     EXPECT_EQ(rig.Doc().IconKeys().size(), 7u);
 }
 
+// The label is compared ignoring ASCII case; the folder part exactly, or
+// ignoring ASCII case when the file system of the read folds case.
 TEST(CatalogueDocument, FindRecordedVolumeMatchesSerialLabelAndFolder) {
     DocumentRig rig;
     rig.Add(MakeRoot(u"DATA", 0x11112222));                  // 0: whole drive
@@ -518,27 +520,36 @@ TEST(CatalogueDocument, FindRecordedVolumeMatchesSerialLabelAndFolder) {
     rig.Add(MakeRoot(u"ＤＡＴＡ", 0x33334444));              // 2: full-width label
     rig.Add(MakeRoot(u"", 0x55556666));                      // 3: no label
     rig.Add(MakeRoot(u"DATA", 0x11112222));                  // 4: a second copy of 0
+    rig.Add(MakeRoot(u"T::\\tree", 0x77778888));             // 5: a folder whose name has a case twin
     struct Case {
         uint32_t serial;
         std::u16string label;
         std::u16string folder;
-        int found;
+        int exact;  // found on a file system that keeps case apart
+        int folds;  // found on one that folds case
     };
     const Case cases[] = {
-        {0x11112222, u"DATA", u"\\", 0},
-        {0x11112222, u"data", u"\\", 0},  // ASCII case is ignored
-        {0x11112223, u"DATA", u"\\", -1},
-        {0x11112222, u"DATA2", u"\\", -1},
-        {0x11112222, u"DATA", u"\\photos\\2010", 1},
-        {0x11112222, u"DATA", u"\\PHOTOS\\2010", 1},
-        {0x11112222, u"DATA", u"\\photos", -1},  // another folder of the volume
-        {0x33334444, u"ＤＡＴＡ", u"\\", 2},
-        {0x33334444, u"ｄａｔａ", u"\\", -1},  // full-width case is not folded
-        {0x55556666, u"", u"\\", 3},
+        {0x11112222, u"DATA", u"\\", 0, 0},
+        {0x11112222, u"data", u"\\", 0, 0},  // the label's ASCII case is ignored either way
+        {0x11112223, u"DATA", u"\\", -1, -1},
+        {0x11112222, u"DATA2", u"\\", -1, -1},
+        {0x11112222, u"DATA", u"\\photos\\2010", 1, 1},
+        {0x11112222, u"DATA", u"\\PHOTOS\\2010", -1, 1},
+        {0x11112222, u"DATA", u"\\photos", -1, -1},  // another folder of the volume
+        {0x33334444, u"ＤＡＴＡ", u"\\", 2, 2},
+        {0x33334444, u"ｄａｔａ", u"\\", -1, -1},  // full-width case is not folded
+        {0x55556666, u"", u"\\", 3, 3},
+        {0x77778888, u"t", u"\\tree", 5, 5},
+        {0x77778888, u"T", u"\\TREE", -1, 5},
+        {0x77778888, u"T", u"\\Tree", -1, 5},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(rig.Doc().FindRecordedVolume(c.serial, c.label, c.folder), c.found)
-            << std::hex << c.serial << " " << std::string(c.folder.begin(), c.folder.end());
+    for (const Case& c : cases) {
+        const std::string folder(c.folder.begin(), c.folder.end());
+        EXPECT_EQ(rig.Doc().FindRecordedVolume(c.serial, c.label, c.folder, false), c.exact)
+            << std::hex << c.serial << " " << folder;
+        EXPECT_EQ(rig.Doc().FindRecordedVolume(c.serial, c.label, c.folder, true), c.folds)
+            << std::hex << c.serial << " " << folder << " (folding)";
+    }
 }
 
 TEST(CatalogueDocument, FolderPartOfAReadPathBelowItsMountPoint) {
@@ -614,7 +625,7 @@ TEST(ReadVolume, ReplacingKeepsPositionNameAndCommentAndLeavesNoUndo) {
     ReadRig rig;
     CFSRecDoc& doc = rig.Doc();
     const CRootEntry* old = doc.Roots()[1].get();
-    ASSERT_EQ(doc.FindRecordedVolume(2, u"second", u"\\"), 1);
+    ASSERT_EQ(doc.FindRecordedVolume(2, u"second", u"\\", false), 1);
     CRootEntry* root = doc.BeginReadVolume(1);
     ASSERT_NE(root, nullptr);
     EXPECT_NE(root, old);

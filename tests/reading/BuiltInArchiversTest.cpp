@@ -138,6 +138,24 @@ Bytes Level0Lzh(const std::string& name, const std::string& content) {
     return lzh;
 }
 
+// A gzip member of empty data: the header (with FNAME when a name is
+// given), the deflate stream of nothing, CRC-32 and size 0.
+Bytes EmptyGzip(uint32_t time, const std::string& name = {}) {
+    Bytes gz = {0x1F, 0x8B, 8, uint8_t(name.empty() ? 0 : 0x08)};
+    Put32(gz, time);
+    gz.push_back(0);
+    gz.push_back(3);  // Unix
+    if (!name.empty()) {
+        PutText(gz, name);
+        gz.push_back(0);
+    }
+    gz.push_back(0x03);  // a final fixed-Huffman block with nothing in it
+    gz.push_back(0x00);
+    Put32(gz, 0);  // CRC-32 of nothing
+    Put32(gz, 0);  // ISIZE
+    return gz;
+}
+
 class BuiltInArchiversTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -293,7 +311,7 @@ TEST_F(BuiltInArchiversTest, HostileArchives) {
         {"s.tgz", ReadBytes(kData + "/sample.tgz")}, {"s.gz", ReadBytes(kData + "/sample-data.txt.gz")},
         {"s.lzh", ReadBytes(kData + "/sample.lzh")}, {"s.cab", ReadBytes(kData + "/sample.cab")},
         {"s.arj", ReadBytes(kData + "/sample.arj")}, {"d.arj", DosArj(offsets)},
-        {"l.lzh", Level0Lzh(kCp932Test, "abc")},
+        {"l.lzh", Level0Lzh(kCp932Test, "abc")},     {"e.gz", EmptyGzip(0, "empty.txt")},
     };
     std::mt19937 random(12345);
     for (const auto& [name, original] : samples) {
@@ -318,6 +336,57 @@ TEST_F(BuiltInArchiversTest, HostileArchives) {
             if (position == 0) {
                 EXPECT_LE(root.m_folders[0]->m_entries.size(), 64u) << name;
             }
+        }
+    }
+}
+
+// Archives of nothing: a whole gzip of empty data holds one member of
+// size 0, a 0-byte TAR is an empty member list; a 0-byte file of another
+// type, and a damaged gzip, are no archive.
+TEST_F(BuiltInArchiversTest, EmptyArchives) {
+    const Bytes named = EmptyGzip(uint32_t(kJuly), "inner.txt");
+    Bytes twoMembers = EmptyGzip(0);
+    const Bytes second = EmptyGzip(0);
+    twoMembers.insert(twoMembers.end(), second.begin(), second.end());
+    Bytes badCrc = EmptyGzip(0), badSize = EmptyGzip(0), padded = EmptyGzip(0), trailing = EmptyGzip(0);
+    badCrc[badCrc.size() - 8] = 1;
+    badSize[badSize.size() - 4] = 1;
+    padded.resize(padded.size() + 512, 0);  // gzip ignores zero bytes at the end
+    trailing.push_back('x');
+    struct Case {
+        std::string name;
+        Bytes bytes;
+        std::vector<ExpectedMember> members;  // with rejected: no list at all
+        bool rejected = false;
+    };
+    const Case cases[] = {
+        {"named.gz", named, {{u"inner.txt", 0x20, 0, kJuly}}},
+        {"nothing.gz", EmptyGzip(0), {{u"nothing", 0x20, 0, 0}}},
+        {"twice.gz", twoMembers, {{u"twice", 0x20, 0, 0}}},
+        {"nothing.tgz", EmptyGzip(0), {{u"nothing.tar", 0x20, 0, 0}}},
+        {"padded.gz", padded, {{u"padded", 0x20, 0, 0}}},
+        {"empty.tar", {}, {}},
+        {"EMPTY.TAR", {}, {}},
+        {"zero.gz", {}, {}, true},
+        {"zero.tgz", {}, {}, true},
+        {"zero.zip", {}, {}, true},
+        {"zero.lzh", {}, {}, true},
+        {"zero.cab", {}, {}, true},
+        {"zero.arj", {}, {}, true},
+        {"header-only.gz", Bytes(named.begin(), named.begin() + 10), {}, true},
+        {"cut.gz", Bytes(named.begin(), named.end() - 1), {}, true},
+        {"bad-crc.gz", badCrc, {}, true},
+        {"bad-size.gz", badSize, {}, true},
+        {"trailing.gz", trailing, {}, true},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(Path(c.name), c.bytes);
+        if (c.rejected) {
+            CRootEntry root;
+            EXPECT_EQ(List(Path(c.name), root), -1) << c.name;
+            EXPECT_TRUE(root.m_folders.empty()) << c.name;
+        } else {
+            ExpectMembers(Path(c.name), c.members);
         }
     }
 }

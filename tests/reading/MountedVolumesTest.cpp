@@ -3,8 +3,11 @@
 // descriptors), labels, and the facts of this machine's own volumes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -375,6 +378,99 @@ TEST(LiveVolumesTest, TheVolumeOfATemporaryFolder) {
     ::rmdir(path.c_str());
 
     EXPECT_FALSE(FindMountedVolume(path + "/missing"));
+}
+
+// A temporary folder of its own, resolved, removed with what it holds.
+class LiveFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "volcatra-live-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        char* real = ::realpath(pattern.c_str(), nullptr);
+        ASSERT_NE(real, nullptr);
+        m_dir = real;
+        std::free(real);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    std::string m_dir;
+};
+
+// Where no line of the mount table holds a path (a chroot, some
+// containers), the volume is taken from the path itself: it ends where the
+// mount ends, is a fixed drive, and has a label, serial number and space.
+TEST_F(LiveFolder, WithoutAMountLineTheVolumeComesFromThePath) {
+    ASSERT_EQ(::mkdir((m_dir + "/a").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((m_dir + "/a/b").c_str(), 0755), 0);
+    const std::optional<MountEntry> listed = FindMountedVolume(m_dir);
+    ASSERT_TRUE(listed);
+    ASSERT_TRUE(listed->inMountTable);
+    const std::optional<MountEntry> bare = FindMountedVolumeIn({}, m_dir + "/a/b");
+    ASSERT_TRUE(bare);
+    EXPECT_FALSE(bare->inMountTable);
+    EXPECT_EQ(bare->mountPoint, listed->mountPoint);
+    EXPECT_EQ(GetDriveType(*bare), 3u);
+
+    DiskSpace fromTable, fromPath;
+    ASSERT_TRUE(GetDiskSpace(*listed, fromTable));
+    ASSERT_TRUE(GetDiskSpace(*bare, fromPath));
+    EXPECT_EQ(fromPath.totalBytes, fromTable.totalBytes);
+    EXPECT_EQ(fromPath.clusterSize, fromTable.clusterSize);
+
+    std::u16string label, again;
+    uint32_t serial = 0, serialAgain = 1;
+    ASSERT_TRUE(GetVolumeInformation(*bare, label, serial));
+    ASSERT_TRUE(GetVolumeInformation(*bare, again, serialAgain));
+    EXPECT_EQ(serial, serialAgain) << "the serial number is stable";
+    EXPECT_EQ(label, again);
+
+    // A line of another mount whose mount point covers the path is not
+    // taken for it when the kernel names the mount of the path.
+    struct statx sx {};
+    ASSERT_EQ(::statx(AT_FDCWD, m_dir.c_str(), 0, STATX_MNT_ID, &sx), 0);
+    if (sx.stx_mask & STATX_MNT_ID) {
+        MountEntry other = *listed;
+        other.mountId = sx.stx_mnt_id + 1;
+        other.mountPoint = "/";
+        const std::optional<MountEntry> found = FindMountedVolumeIn({other}, m_dir);
+        ASSERT_TRUE(found);
+        EXPECT_FALSE(found->inMountTable);
+    }
+    EXPECT_FALSE(FindMountedVolumeIn({}, m_dir + "/missing"));
+}
+
+// The temporary folder's file system keeps case apart (it is not FAT); the
+// probe finds a folder again under swapped case only where it is the same
+// folder.
+TEST_F(LiveFolder, CaseFoldingByTypeAndByProbe) {
+    for (const char* name : {"/tree", "/Twin", "/tWIN", "/2010"}) ASSERT_EQ(::mkdir((m_dir + name).c_str(), 0755), 0);
+    const std::optional<MountEntry> mount = FindMountedVolume(m_dir);
+    ASSERT_TRUE(mount);
+    EXPECT_FALSE(FoldsCase(mount->mountPoint, m_dir + "/tree"));
+    EXPECT_FALSE(ProbeCaseFolding(m_dir, m_dir + "/tree")) << "no twin";
+    EXPECT_FALSE(ProbeCaseFolding(m_dir, m_dir + "/Twin")) << "a twin that is another folder";
+    EXPECT_FALSE(ProbeCaseFolding(m_dir, m_dir + "/2010")) << "no letters";
+    EXPECT_FALSE(ProbeCaseFolding(m_dir, m_dir)) << "the mount point itself";
+    EXPECT_FALSE(ProbeCaseFolding(m_dir + "/tr", m_dir + "/tree")) << "not below the mount point";
+
+    // The same folder under the swapped name: a bind mount of tree at TREE,
+    // in a mount namespace of a child's own.
+    ASSERT_EQ(::mkdir((m_dir + "/TREE").c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) ::_exit(77);
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount((m_dir + "/tree").c_str(), (m_dir + "/TREE").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            ::_exit(77);
+        ::_exit(ProbeCaseFolding(m_dir, m_dir + "/tree") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace of our own here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the bind-mounted twin is the same folder";
 }
 
 TEST(LiveVolumesTest, ListedVolumesAreRealAndSorted) {

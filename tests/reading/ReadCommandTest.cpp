@@ -403,6 +403,7 @@ TEST(ReadCommandTest, OnlyTheSameSerialLabelAndFolderAskTheQuestion) {
         std::u16string label;
         uint32_t serial;
         bool asks;
+        bool foldsCase = false;  // the file system of the read folds case
     };
     const Case cases[] = {
         {"whole drive, label in other case", kMount, u"DISC1", kDiscSerial, true},
@@ -410,10 +411,15 @@ TEST(ReadCommandTest, OnlyTheSameSerialLabelAndFolderAskTheQuestion) {
         {"another folder of it", kMount + "/sub", u"DISC1", kDiscSerial, false},
         {"other serial", kMount, u"DISC1", 0x99999999, false},
         {"other label", kMount, u"DISC2", kDiscSerial, false},
+        {"a folder named like it in other case", kMount + "/Photos", u"DISC1", kDiscSerial, false},
+        {"the recorded folder typed in other case", kMount + "/Photos", u"DISC1", kDiscSerial, true, true},
+        {"whole drive on a file system that folds case", kMount, u"DISC1", kDiscSerial, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ReadRig f;
+        f.fs.top.children.push_back(FakeNode::Folder("Photos"));
+        f.fs.foldsCase = c.foldsCase;
         f.fs.label = c.label;
         f.fs.serialNumber = c.serial;
         if (c.asks) f.rig.m_messages.Answer({MessageAnswer::No});

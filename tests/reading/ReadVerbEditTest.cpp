@@ -4,6 +4,7 @@
 // it was. Runs that might ask on a terminal run in a child process of
 // their own session, without a terminal or on a pseudo-terminal.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -102,6 +103,34 @@ CliResult RunInOwnSession(const std::vector<std::string>& args, const std::strin
     }
     if (input) ::close(master);
     return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, ReadAll(outPath), ReadAll(errPath), terminal};
+}
+
+// Runs the tool where permissions hold: in-process for an ordinary user,
+// in a child that has given up root's privileges (as "nobody") for root.
+// Status 77: that child cannot reach the folder `scratch`.
+CliResult RunWithoutPrivileges(const std::vector<std::string>& args, const std::string& scratch) {
+    if (::geteuid() != 0) return RunTool(args);
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return {-1, {}, {}, {}};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(102);
+        if (::access(scratch.c_str(), R_OK | X_OK) != 0) ::_exit(77);
+        std::ostringstream out, err;
+        const int status = RunCli(args, out, err);
+        const std::string text = err.str();
+        if (::write(pipeFds[1], text.data(), text.size()) != ssize_t(text.size())) ::_exit(103);
+        ::_exit(status);
+    }
+    ::close(pipeFds[1]);
+    std::string err;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) err.append(buffer, size_t(n));
+    ::close(pipeFds[0]);
+    int wstatus = 0;
+    ::waitpid(child, &wstatus, 0);
+    return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, {}, err, {}};
 }
 
 class ReadVerbEditTest : public ::testing::Test {
@@ -230,15 +259,6 @@ TEST_F(ReadVerbEditTest, UsageErrorsAndFailuresLeaveTheFileUntouched) {
         EXPECT_EQ(ReadAll(Catalogue()), before);
     }
 
-    // A file that cannot be replaced is reported before anything is read.
-    ASSERT_EQ(::chmod(Catalogue().c_str(), 0444), 0);
-    if (::access(Catalogue().c_str(), W_OK) != 0) {
-        const CliResult r = RunTool({"read", Tree(), "-o", Catalogue(), "--add"});
-        EXPECT_EQ(r.status, CLI_FILE_OR_USAGE_ERROR);
-        EXPECT_NE(r.err.find("へのアクセスは拒否されました。"), std::string::npos) << r.err;
-        EXPECT_EQ(ReadAll(Catalogue()), before);
-    }
-
     // A subfolder that cannot be listed fails the read as a whole (not
     // testable where permissions do not hold, as for root).
     ASSERT_EQ(::chmod(Catalogue().c_str(), 0644), 0);
@@ -253,6 +273,72 @@ TEST_F(ReadVerbEditTest, UsageErrorsAndFailuresLeaveTheFileUntouched) {
         }
     }
     ::chmod((Tree() + "/sub").c_str(), 0755);
+}
+
+// A catalogue that cannot be saved (a read-only file, or a folder that
+// takes no new file, the save's temporary file) is refused before anything
+// is read: even a read path that does not exist is not looked at.
+TEST_F(ReadVerbEditTest, ACatalogueThatCannotBeSavedIsRefusedBeforeTheRead) {
+    ASSERT_EQ(RunTool({"read", Tree(), "-o", Catalogue()}).status, CLI_OK);
+    const std::string before = ReadAll(Catalogue());
+    const std::string folder = m_dir + "/locked";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0755), 0);  // for a child that runs as nobody
+    struct Case {
+        const char* what;
+        std::string catalogue;
+        bool exists;
+    };
+    const Case cases[] = {
+        {"read-only catalogue", Catalogue(), true},
+        {"writable catalogue in a folder that is not", folder + "/out.fsr", true},
+        {"new catalogue in a folder that is not writable", folder + "/new.fsr", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.exists && c.catalogue != Catalogue()) std::filesystem::copy_file(Catalogue(), c.catalogue);
+        // Read-only by its mode (which holds for root as well); the folder
+        // by its permissions, for a user that does not own it.
+        ASSERT_EQ(::chmod(Catalogue().c_str(), 0444), 0);
+        if (c.catalogue != Catalogue()) {
+            if (c.exists) {
+                ASSERT_EQ(::chmod(c.catalogue.c_str(), 0666), 0);
+            }
+            ASSERT_EQ(::chmod(folder.c_str(), ::geteuid() == 0 ? 0755 : 0555), 0);
+        }
+        for (const std::string& path : {Tree(), m_dir + "/missing"}) {
+            const CliResult r = RunWithoutPrivileges({"read", path, "-o", c.catalogue, "--add"}, m_dir);
+            if (r.status == 77) GTEST_SKIP() << "nobody cannot reach " << m_dir;
+            EXPECT_EQ(r.status, CLI_FILE_OR_USAGE_ERROR) << path << ": " << r.err;
+            EXPECT_EQ(r.err, c.catalogue + " へのアクセスは拒否されました。\n") << path;
+        }
+        struct stat st {};
+        if (c.exists) {
+            EXPECT_EQ(ReadAll(c.catalogue), before);
+        } else {
+            EXPECT_NE(::stat(c.catalogue.c_str(), &st), 0) << "no file was made";
+        }
+        ::chmod(folder.c_str(), 0755);
+        ::chmod(Catalogue().c_str(), 0644);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no file was left behind";
+}
+
+// On a file system that keeps case apart, a folder whose name differs
+// from a recorded one only by case is another folder: --replace adds it
+// instead of replacing the recorded one.
+TEST_F(ReadVerbEditTest, AFolderDifferingOnlyInCaseIsAnotherFolder) {
+    ASSERT_EQ(::mkdir((m_dir + "/TREE").c_str(), 0755), 0);
+    std::ofstream(m_dir + "/TREE/other.txt") << "x";
+    ASSERT_EQ(RunTool({"read", Tree(), "-o", Catalogue(), "--comment", "the lower one"}).status, CLI_OK);
+    const CliResult r = RunTool({"read", m_dir + "/TREE", "-o", Catalogue(), "--replace"});
+    ASSERT_EQ(r.status, CLI_OK) << r.err;
+    const RootList roots = Roots();
+    ASSERT_EQ(roots.size(), 2u);
+    EXPECT_EQ(roots[0]->m_comment, u"the lower one");
+    EXPECT_EQ(roots[0]->m_fileCount, 2u) << "the recorded folder keeps its contents";
+    EXPECT_EQ(roots[1]->m_fileCount, 1u);
+    EXPECT_TRUE(roots[1]->m_comment.empty());
 }
 
 }  // namespace

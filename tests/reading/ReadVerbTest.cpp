@@ -2,8 +2,10 @@
 // appended volumes, archive listing on and off, and failures that leave
 // an existing catalogue file as it was.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -118,6 +120,35 @@ TEST_F(ReadVerbTest, FailuresLeaveTheCatalogueUntouched) {
     const CliResult r = RunTool({"read", Tree(), "-o", other});
     EXPECT_EQ(r.status, CLI_FORMAT_ERROR);
     EXPECT_EQ(ReadAll(other), "not a catalogue");
+}
+
+// In a chroot the mount table is missing (no /proc) and no line could
+// name the file system of the read anyway: the facts come from the path
+// itself, and the chroot's root stands as the mount point.
+TEST_F(ReadVerbTest, ReadsInAChrootWithoutAMountTable) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() != 0 && ::unshare(CLONE_NEWUSER) != 0) ::_exit(77);
+        if (::chroot(m_dir.c_str()) != 0 || ::chdir("/") != 0) ::_exit(77);
+        std::ostringstream out, err;
+        const int status = RunCli({"read", "/tree", "-o", "/chroot.fsr"}, out, err);
+        std::ofstream("/chroot.err") << err.str();
+        ::_exit(status);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no chroot here";
+    ASSERT_EQ(WEXITSTATUS(status), CLI_OK) << ReadAll(m_dir + "/chroot.err");
+
+    const RootList roots = LoadCatalogueFile(m_dir + "/chroot.fsr", HeaderAcceptance::Document);
+    ASSERT_EQ(roots.size(), 1u);
+    const CRootEntry& root = *roots[0];
+    EXPECT_EQ(root.GetFolderPart(), u"\\tree");
+    EXPECT_EQ(root.m_driveType, 3u);
+    EXPECT_GT(root.m_usedBytes, 0u);
+    EXPECT_EQ(root.m_folderCount, 1u);
+    EXPECT_EQ(root.m_fileCount, 3u);
 }
 
 }  // namespace

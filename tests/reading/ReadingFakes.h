@@ -98,7 +98,8 @@ public:
     bool volumeInformationFails = false;
     bool diskSpaceFails = false;
     std::string mountPoint = "/media/disc";
-    int openListings = 0;  // listings currently open
+    bool foldsCase = false;  // the answer of FoldsCase
+    int openListings = 0;    // listings currently open
     std::vector<std::string> openedFolders;
 
     bool GetVolumeInformation(const std::string& rootPath, std::u16string& l, uint32_t& serial) override {
@@ -121,6 +122,7 @@ public:
         }
         return std::make_unique<FakeListing>(*node, &openListings);
     }
+    bool FoldsCase(const std::string&, const std::string&) override { return foldsCase; }
 
 private:
     const FakeNode* Find(const std::string& path) const {

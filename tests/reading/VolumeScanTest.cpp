@@ -186,17 +186,46 @@ TEST_F(ScanFixture, FolderReadNamesTheFolderAfterTheLabel) {
     EXPECT_EQ(unlabelled.m_volumeName, u"::\\sub\\deeper");
 }
 
-TEST_F(ScanFixture, TopFolderThatCannotBeListedGivesAnEmptyVolume) {
-    fs.top.unlistable = true;
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(root.m_childIndex, -1);
-    EXPECT_TRUE(root.m_folders.empty());
-    EXPECT_EQ(root.m_folderCount, 0u);
-    EXPECT_EQ(root.m_fileCount, 0u);
-    EXPECT_EQ(root.m_volumeName, u"DISC1");
-    EXPECT_EQ(root.m_serialNumber, 0x1234ABCDu);
-    EXPECT_EQ(root.m_usedBytes, 10u * 2048);
-    EXPECT_TRUE(progress.calls.empty()) << "no progress phase is shown";
+// A top that cannot be listed, and the empty top of a whole volume, give a
+// volume without folder lists and without a progress phase; an empty
+// folder read as a folder keeps its one empty list.
+TEST(EmptyVolumeTest, WhatAnEmptyTopRecords) {
+    struct Case {
+        const char* what;
+        std::vector<FakeNode> top;
+        bool unlistable;
+        std::string readPath;
+        int32_t childIndex;
+        size_t lists;
+    };
+    const Case cases[] = {
+        {"top cannot be listed", {FakeNode::File("a", 1)}, true, kMount, -1, 0},
+        {"empty medium", {}, false, kMount, -1, 0},
+        {"empty medium that lists . and ..", {FakeNode::Folder("."), FakeNode::Folder("..")}, false, kMount, -1, 0},
+        {"empty folder", {FakeNode::Folder("empty")}, false, "/media/disc/empty", 0, 1},
+    };
+    for (const Case& c : cases) {
+        FakeFileSystem fs;
+        fs.top.children = c.top;
+        fs.top.unlistable = c.unlistable;
+        RecordingProgress progress;
+        CRootEntry root;
+        ReadServices services{fs, nullptr, nullptr};
+        ASSERT_TRUE(ReadVolume(root, services, DRIVE_REMOVABLE, c.readPath, kMount, &progress)) << c.what;
+        EXPECT_EQ(root.m_childIndex, c.childIndex) << c.what;
+        ASSERT_EQ(root.m_folders.size(), c.lists) << c.what;
+        if (c.lists == 1) {
+            EXPECT_EQ(root.m_folders[0]->m_path, u"\\") << c.what;
+            EXPECT_TRUE(root.m_folders[0]->m_entries.empty()) << c.what;
+        } else {
+            EXPECT_TRUE(progress.calls.empty()) << c.what << ": no progress phase is shown";
+        }
+        EXPECT_EQ(root.m_folderCount, 0u) << c.what;
+        EXPECT_EQ(root.m_fileCount, 0u) << c.what;
+        EXPECT_EQ(root.m_serialNumber, 0x1234ABCDu) << c.what;
+        EXPECT_EQ(root.m_usedBytes, 10u * 2048) << c.what;
+        EXPECT_EQ(fs.openListings, 0) << c.what;
+    }
 }
 
 TEST_F(ScanFixture, FailuresEndTheRead) {
