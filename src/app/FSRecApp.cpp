@@ -48,6 +48,11 @@ std::unique_ptr<QSettings> OpenSettings() {
     return std::make_unique<QSettings>(QStringLiteral("Marovane"), QStringLiteral("Volcatra"));
 }
 
+void SetApplicationNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Marovane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Volcatra"));
+}
+
 QString PickLastCatalogue(const QStringList& recent) {
     for (const QString& path : recent) {
         if (path.size() < 4) continue;

@@ -38,6 +38,11 @@ inline constexpr char16_t kMainTitle[] = u"ボルカトラ";
 // The settings store of the program.
 std::unique_ptr<QSettings> OpenSettings();
 
+// Gives Qt the names the settings are filed under. No display name is set:
+// Qt would append one to every window title and message-box caption, which
+// carry exactly the texts the program gives them.
+void SetApplicationNames();
+
 // The last catalogue of a recently used list (most recent first): the first
 // name ending in ".fsr" (ASCII case ignored), else the most recent entry,
 // else empty.

@@ -11,9 +11,7 @@
 int main(int argc, char* argv[]) {
     using namespace volcatra;
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Marovane"));
-    QApplication::setApplicationName(QStringLiteral("Volcatra"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ボルカトラ"));
+    SetApplicationNames();
 
     QStringList arguments = application.arguments();
     arguments.removeFirst();

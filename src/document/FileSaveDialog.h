@@ -58,9 +58,15 @@ public:
     // the dot and the three characters after it, up to the first pattern
     // "*.*" (".fsr", ".csv", ".prn" for the catalogue's filter).
     const std::vector<std::u16string>& Extensions() const { return m_extensions; }
+    // The extension a name saved with file type typeIndex gets: the type's
+    // own, or the first one for a type without one (the all-files type).
+    std::u16string ExtensionOf(int typeIndex) const;
 
     // The name to show after the user switched to file type typeIndex while
-    // the name field held name.
+    // the name field held name: an extension of at most three characters
+    // after the name's last dot is replaced by the type's, otherwise the
+    // type's extension is appended (the first one for a type without one,
+    // as for the all-files type).
     std::u16string OnTypeChange(const std::u16string& name, int typeIndex);
     // The user confirmed path with file type typeIndex. For the listing
     // types asks whether to save in a format that cannot be opened again;

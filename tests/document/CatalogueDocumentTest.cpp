@@ -428,10 +428,12 @@ TEST(SaveDialog, TypeChangeSwitchesTheExtension) {
         std::u16string result;
     };
     const Case cases[] = {
-        {u"Medium1.fsr", 2, u"Medium1.csv"}, {u"Medium1.fsr", 3, u"Medium1.prn"},
-        {u"Medium1", 2, u"Medium1.csv"},     {u"Medium1.csv", 4, u"Medium1.fsr"},  // all files: the first extension
-        {u"name.", 1, u"name.fsr"},          {u"a.txt2", 2, u"a.txt2.csv"},        // more than three after the dot
-        {u"a.b.fsr", 2, u"a.b.fsr.csv"},     {u"a.b.c", 3, u"a.prn"},              // the first dot counts
+        {u"Medium1.fsr", 2, u"Medium1.csv"}, {u"Medium1.fsr", 3, u"Medium1.prn"}, {u"Medium1", 2, u"Medium1.csv"},
+        {u"Medium1.csv", 4, u"Medium1.fsr"},                                     // all files: the first extension
+        {u"name.", 1, u"name.fsr"},          {u"a.txt2", 2, u"a.txt2.csv"},      // more than three after the dot
+        {u"my.cat.fsr", 2, u"my.cat.csv"},   {u"my.cat.csv", 4, u"my.cat.fsr"},  // the last dot counts
+        {u"a.b.c", 3, u"a.b.prn"},           {u"a.b.text", 1, u"a.b.text.fsr"},   {u"dir.x/name", 2, u"dir.x/name.csv"},
+        {u"a.b/c", 3, u"a.b/c.prn"},  // only the file name's dots
     };
     for (const Case& c : cases) {
         EXPECT_EQ(dialog.OnTypeChange(c.name, c.type), c.result) << std::string(c.name.begin(), c.name.end());
