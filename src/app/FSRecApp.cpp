@@ -188,6 +188,7 @@ std::unique_ptr<CCatalogueDocument> CFSRecApp::MakeDocument() {
     services.m_messages = m_services.m_messages;
     services.m_clipboard = m_services.m_clipboard;
     services.m_saveDialog = m_services.m_saveDialog;
+    services.m_longWork = m_services.m_longWork ? m_services.m_longWork : &m_longWork;
     services.m_writeListing = [](const std::vector<CRootEntry*>& roots, int format) {
         static const CMimeTypeNames types;
         CCatalogueStream stream;

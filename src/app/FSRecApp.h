@@ -17,6 +17,7 @@
 #include "document/VolumeClipboard.h"
 #include "platform/MessageService.h"
 #include "ui/Commands.h"
+#include "ui/LongWorkRunner.h"
 
 class QDialog;
 class QSettings;
@@ -53,6 +54,9 @@ struct AppServices {
     IMessageService* m_messages = nullptr;  // required
     ISaveDialogHost* m_saveDialog = nullptr;
     IClipboard* m_clipboard = nullptr;
+    // Runs the writing and reading of catalogue files; unset: a worker
+    // thread with the wait cursor and a progress dialog.
+    ILongWorkRunner* m_longWork = nullptr;
     // The open-file dialog: the chosen file, or empty.
     std::function<QString()> m_chooseOpenFile;
     // Runs a modal dialog (the options sheet, the about box, the window
@@ -139,6 +143,7 @@ private:
     void SaveRecentFiles() const;
 
     AppServices m_services;
+    CQtLongWorkRunner m_longWork;
     CDocumentKind m_catalogueKind{u"Medium"};
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<std::unique_ptr<CCatalogueDocument>> m_documents;

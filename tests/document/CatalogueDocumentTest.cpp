@@ -288,6 +288,34 @@ TEST(CatalogueDocument, SaveFormatFollowsTheChosenType) {
     }
 }
 
+TEST(CatalogueDocument, SavesAndOpensRunAsLongWork) {
+    struct Case {
+        int type;
+        const char* file;
+        bool showAtOnce;  // listings take long
+    };
+    const Case cases[] = {{1, "c.fsr", false}, {2, "c.csv", true}, {3, "c.prn", true}, {4, "c.txt", false}};
+    ScratchFolder dir;
+    DocumentRig rig;
+    rig.Add(MakeRoot(u"DATA"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (c.showAtOnce) rig.m_messages.Answer({MessageAnswer::Ok});
+        rig.m_dialog.m_user = Choose(dir.Path(c.file), c.type);
+        ASSERT_TRUE(rig.Doc().DoSave(std::string(), true));
+        ASSERT_FALSE(rig.m_longWork.m_calls.empty());
+        EXPECT_EQ(rig.m_longWork.m_calls.back().text, U16(c.file) + u" を保存しています...");
+        EXPECT_EQ(rig.m_longWork.m_calls.back().showAtOnce, c.showAtOnce);
+    }
+    EXPECT_EQ(rig.m_longWork.m_calls.size(), 4u);
+    DocumentRig opened;
+    ASSERT_TRUE(CDocumentKind::OpenDocumentFile(opened.Doc(), dir.Path("c.fsr")));
+    ASSERT_EQ(opened.m_longWork.m_calls.size(), 1u);
+    EXPECT_EQ(opened.m_longWork.m_calls[0].text, u"c.fsr を開いています...");
+    EXPECT_FALSE(opened.m_longWork.m_calls[0].showAtOnce);
+    EXPECT_EQ(opened.Doc().Roots().size(), 1u);
+}
+
 TEST(CatalogueDocument, FailedSaveAsKeepsTheDocumentAndItsFormat) {
     ScratchFolder dir;
     const std::string path = dir.Path("cat.fsr");
