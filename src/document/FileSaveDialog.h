@@ -30,10 +30,12 @@ class CFileSaveDialog;
 // The platform's save-file dialog. It asks before it overwrites an existing
 // file and has no read-only box. Run shows the dialog's title, file types
 // (Filters), default extension, proposed name and preselected type. While it
-// runs: when the user picks another file type and the platform does not
-// adjust the name itself, it puts OnTypeChange's result into the name field;
-// when the user confirms a name, it calls Confirm and keeps the dialog open
-// when that returns false. Returns whether a name was confirmed.
+// runs: when the user picks another file type, it puts OnTypeChange's result
+// for the name as the user left it into the name field, in place of any
+// change the platform's dialog makes itself, so that the name is adjusted
+// once; a name confirmed without an extension gets ExtensionOf the chosen
+// type; when the user confirms a name, it calls Confirm and keeps the dialog
+// open when that returns false. Returns whether a name was confirmed.
 class ISaveDialogHost {
 public:
     virtual ~ISaveDialogHost() = default;

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPixmap>
+#include <QTimer>
 
 #include "ui/SysImageList.h"
 
@@ -118,8 +119,14 @@ CSaveFileDialog::CSaveFileDialog(QWidget* parent, CFileSaveDialog& logic)
     // into "name.*" for the all-files type and leaves a name without suffix
     // alone). The name as it was before Qt touched it is kept here, so that
     // only the dialog's own rule applies, once.
+    // The box reports the choice in the same call that changed its index; a
+    // name kept for a change that was not reported (the program's own
+    // selectNameFilter) is dropped once that call is over.
     if (auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
-        connect(types, &QComboBox::currentIndexChanged, this, [this]() { m_nameBeforeTypeChange = NameFieldText(); });
+        connect(types, &QComboBox::currentIndexChanged, this, [this]() {
+            m_nameBeforeTypeChange = NameFieldText();
+            QTimer::singleShot(0, this, [this]() { m_nameBeforeTypeChange.reset(); });
+        });
     connect(this, &QFileDialog::filterSelected, this, &CSaveFileDialog::OnFilterSelected);
 }
 
