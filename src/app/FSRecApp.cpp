@@ -51,6 +51,11 @@ std::unique_ptr<QSettings> OpenSettings() {
     return std::make_unique<QSettings>(QStringLiteral("Marovane"), QStringLiteral("Volcatra"));
 }
 
+void SetApplicationNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Marovane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Volcatra"));
+}
+
 QString PickLastCatalogue(const QStringList& recent) {
     for (const QString& path : recent) {
         if (path.size() < 4) continue;
@@ -189,6 +194,7 @@ std::unique_ptr<CCatalogueDocument> CFSRecApp::MakeDocument() {
     services.m_messages = m_services.m_messages;
     services.m_clipboard = m_services.m_clipboard;
     services.m_saveDialog = m_services.m_saveDialog;
+    services.m_longWork = m_services.m_longWork ? m_services.m_longWork : &m_longWork;
     services.m_writeListing = [](const std::vector<CRootEntry*>& roots, int format) {
         static const CMimeTypeNames types;
         CCatalogueStream stream;

@@ -17,6 +17,7 @@
 #include "document/VolumeClipboard.h"
 #include "platform/MessageService.h"
 #include "ui/Commands.h"
+#include "ui/LongWorkRunner.h"
 
 class QDialog;
 class QSettings;
@@ -40,6 +41,11 @@ inline constexpr char16_t kMainTitle[] = u"ボルカトラ";
 // The settings store of the program.
 std::unique_ptr<QSettings> OpenSettings();
 
+// Gives Qt the names the settings are filed under. No display name is set:
+// Qt would append one to every window title and message-box caption, which
+// carry exactly the texts the program gives them.
+void SetApplicationNames();
+
 // The last catalogue of a recently used list (most recent first): the first
 // name ending in ".fsr" (ASCII case ignored), else the most recent entry,
 // else empty.
@@ -50,6 +56,9 @@ struct AppServices {
     IMessageService* m_messages = nullptr;  // required
     ISaveDialogHost* m_saveDialog = nullptr;
     IClipboard* m_clipboard = nullptr;
+    // Runs the writing and reading of catalogue files; unset: a worker
+    // thread with the wait cursor and a progress dialog.
+    ILongWorkRunner* m_longWork = nullptr;
     // The open-file dialog: the chosen file, or empty.
     std::function<QString()> m_chooseOpenFile;
     // Runs a modal dialog (the options sheet, the about box, the window
@@ -143,6 +152,7 @@ private:
 
     AppServices m_services;
     std::unique_ptr<QTranslator> m_qtTranslations;
+    CQtLongWorkRunner m_longWork;
     CDocumentKind m_catalogueKind{u"Medium"};
     std::unique_ptr<CSearchWindows> m_searchWindows;
     std::unique_ptr<CMainFrame> m_mainFrame;

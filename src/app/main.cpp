@@ -18,9 +18,7 @@ int main(int argc, char* argv[]) {
     // id out of the environment when it connects.
     HandOverRequest request = MakeHandOverRequest({});
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Marovane"));
-    QApplication::setApplicationName(QStringLiteral("Volcatra"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ボルカトラ"));
+    SetApplicationNames();
     // The desktop entry the windows belong to (its icon, its task-bar entry).
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopFileId));
 

@@ -3,7 +3,9 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 #include <ctime>
@@ -39,6 +41,29 @@ bool ShownAsFolder(const CFileEntry* entry) {
 template <typename T>
 int Compare3(T a, T b) {
     return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// The size column: a text wider than the column loses its first characters
+// rather than its last, so that a cut number never reads as a smaller one.
+class CSizeColumnDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideLeft;
+    }
+};
+
+// The width a text of digits and separators can take in a font: each digit
+// counted as the font's widest digit.
+int WidestNumberWidth(const QFontMetrics& metrics, const QString& text) {
+    int digit = 0;
+    for (char c = '0'; c <= '9'; ++c) digit = std::max(digit, metrics.horizontalAdvance(QLatin1Char(c)));
+    int width = 0;
+    for (QChar c : text) width += c.isDigit() ? digit : metrics.horizontalAdvance(c);
+    return width;
 }
 
 }  // namespace
@@ -261,6 +286,7 @@ CFSListView::CFSListView(CCatalogueDocument& document, CChildFrame& frame, const
     m_details->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < 4; ++column) m_details->header()->resizeSection(column, widths[size_t(column)]);
     connect(m_details->header(), &QHeaderView::sectionClicked, this, &CFSListView::OnColumnClick);
+    m_details->setItemDelegateForColumn(1, new CSizeColumnDelegate(m_details));
 
     m_icons = new QListView(this);
     m_icons->setModel(&m_model);
@@ -304,9 +330,34 @@ void CFSListView::OnUpdate(int hint, CObjectBase* object) {
         }
         return;
     }
-    m_model.SetSizeInBytes(m_frame.SizeInBytes());
+    const bool inBytes = m_frame.SizeInBytes();
+    const bool unitChanged = inBytes != m_model.SizeInBytes();
+    m_model.SetSizeInBytes(inBytes);
     m_shownFolder = nullptr;
     Fill(nullptr);
+    if (unitChanged) FitSizeColumn();
+}
+
+void CFSListView::FitSizeColumn() {
+    // The longest size text belongs to the largest size (volumes show their
+    // used size in a unit of their own).
+    uint64_t largest = 0;
+    QFontMetrics metrics(m_details->font());
+    int width = 0;
+    for (const auto& root : m_document.Roots()) {
+        width = std::max(width, WidestNumberWidth(metrics, QString::fromStdU16String(root->GetUsedSizeText())));
+        for (const auto& folder : root->m_folders)
+            for (const auto& entry : folder->m_entries)
+                if (!ShownAsFolder(entry.get())) largest = std::max(largest, entry->m_size);
+    }
+    std::string text;
+    AppendSizeText(text, largest, m_model.SizeInBytes());
+    width = std::max(width, WidestNumberWidth(metrics, QString::fromLatin1(text)));
+    // The item's text margins on both sides, and a pixel to spare.
+    const int margin = m_details->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_details) + 1;
+    width += 2 * margin + 2;
+    QHeaderView* header = m_details->header();
+    if (header->sectionSize(1) < width) header->resizeSection(1, width);
 }
 
 int CFSListView::ShowEntry(CFileEntry* entry) {
@@ -334,6 +385,13 @@ void CFSListView::Fill(CFileEntry* entry) {
     }
     m_sortKey = SORT_NAME;
     m_model.Sort(SORT_NAME);
+    // Every newly shown folder starts at its first row; a reset model keeps
+    // the views' scroll positions.
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_details), static_cast<QAbstractItemView*>(m_icons)}) {
+        view->verticalScrollBar()->setValue(0);
+        view->horizontalScrollBar()->setValue(0);
+    }
 }
 
 int CFSListView::SelectName(const std::u16string& name) {

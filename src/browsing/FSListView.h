@@ -52,6 +52,7 @@ public:
     void Sort(int key);
 
     void SetSizeInBytes(bool inBytes) { m_sizeInBytes = inBytes; }
+    bool SizeInBytes() const { return m_sizeInBytes; }
     CFileEntry* EntryAt(int row) const {
         return row >= 0 && size_t(row) < m_rows.size() ? m_rows[size_t(row)] : nullptr;
     }
@@ -117,6 +118,10 @@ public:
     void FocusRows();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Widens the size column to show the widest size text of the catalogue
+    // in the current unit; never narrows it.
+    void FitSizeColumn();
 
 private:
     void Fill(CFileEntry* entry);

@@ -106,7 +106,8 @@ bool CFSRecDoc::OnOpenDocument(const std::string& path) {
     // The file is read completely before the contents are replaced.
     RootList loaded;
     try {
-        loaded = LoadCatalogueFile(path, HeaderAcceptance::Document);
+        RunLongWork(kOpeningText, path, false,
+                    [&loaded, &path]() { loaded = LoadCatalogueFile(path, HeaderAcceptance::Document); });
     } catch (const CatalogueError& e) {
         ReportFailure(e, false);
         return false;
@@ -138,9 +139,14 @@ bool CFSRecDoc::OnSaveDocument(const std::string& path) {
     // The file is written beside the old one and renamed over it only once
     // it is complete and on the disk, so a failed save never harms the file
     // that was there.
+    // A listing takes long (a type name for every entry), so its progress
+    // shows at once.
+    const bool listing = m_saveFormat == SAVE_CSV || m_saveFormat == SAVE_PRN;
     try {
-        const std::vector<uint8_t> bytes = Serialize();
-        WriteFileReplacing(path, bytes);
+        RunLongWork(kSavingText, path, listing, [this, &path]() {
+            const std::vector<uint8_t> bytes = Serialize();
+            WriteFileReplacing(path, bytes);
+        });
     } catch (const CatalogueError& e) {
         ReportFailure(e, true);
         return false;
@@ -188,6 +194,20 @@ bool CFSRecDoc::DoSave(const std::string& path, bool replace) {
         UpdateAllViews(HINT_RELABEL, nullptr);
     }
     return true;
+}
+
+void CFSRecDoc::RunLongWork(const char16_t* text, const std::string& path, bool showAtOnce,
+                            const std::function<void()>& work) {
+    if (!m_services.m_longWork) {
+        work();
+        return;
+    }
+    const size_t slash = path.rfind('/');
+    std::u16string shown = text;
+    const size_t at = shown.find(u"%1");
+    if (at != std::u16string::npos)
+        shown.replace(at, 2, FileNameToUtf16(slash == std::string::npos ? path : path.substr(slash + 1)));
+    m_services.m_longWork->Run(shown, showAtOnce, work);
 }
 
 void CFSRecDoc::ReportFailure(const CatalogueError& error, bool saving) {

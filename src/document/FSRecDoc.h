@@ -15,6 +15,7 @@
 #include "document/Document.h"
 #include "document/DocumentPictures.h"
 #include "document/FileSaveDialog.h"
+#include "document/LongWork.h"
 #include "document/VolumeClipboard.h"
 #include "model/CatalogueError.h"
 #include "model/CatalogueFile.h"
@@ -44,6 +45,10 @@ inline constexpr uint32_t kNoPictureKey = 0xFFFFFFFF;
 // Base name of untitled catalogues: Medium1, Medium2, ...
 inline constexpr char16_t kCatalogueUntitledBase[] = u"Medium";
 
+// The progress texts of a save and an open; %1 is the file name.
+inline constexpr char16_t kSavingText[] = u"%1 を保存しています...";
+inline constexpr char16_t kOpeningText[] = u"%1 を開いています...";
+
 class CFSRecDoc;
 
 // Writes the text listing of the roots in format SAVE_CSV or SAVE_PRN: the
@@ -58,6 +63,9 @@ struct CatalogueServices {
     IClipboard* m_clipboard = nullptr;
     IDragService* m_dragService = nullptr;
     ISaveDialogHost* m_saveDialog = nullptr;
+    // Runs the writing of a save and the reading of an open; without it they
+    // run in place.
+    ILongWorkRunner* m_longWork = nullptr;
     // Makes the document's picture lists; without it positions are only counted.
     std::function<std::unique_ptr<IPictureList>()> m_makePictures;
     // Writes listings; without it saving a listing fails.
@@ -237,6 +245,9 @@ private:
     // Records a new undo step (its text stays); the redo step is forgotten.
     void SetUndoStep(int kind, CRootEntry* root, std::unique_ptr<CRootEntry> owned = nullptr);
     void ReportFailure(const CatalogueError& error, bool saving);
+    // Runs work through the long-work runner, with the progress text for the
+    // file at path.
+    void RunLongWork(const char16_t* text, const std::string& path, bool showAtOnce, const std::function<void()>& work);
 
     CatalogueServices m_services;
     std::unique_ptr<IPictureList> m_pictures;

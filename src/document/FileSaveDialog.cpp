@@ -41,14 +41,21 @@ std::vector<FileTypeFilter> CFileSaveDialog::Filters() const {
 std::u16string CFileSaveDialog::OnTypeChange(const std::u16string& name, int typeIndex) {
     m_typeIndex = typeIndex;
     std::u16string result = name;
-    const size_t dot = result.find(u'.');
-    if (dot != std::u16string::npos && result.size() - dot - 1 <= 3) result.erase(dot);
-    if (typeIndex >= 1 && size_t(typeIndex) <= m_extensions.size())
-        result += m_extensions[size_t(typeIndex) - 1];
-    else if (!m_extensions.empty())
-        result += m_extensions.front();
+    // The extension is what follows the last dot of the file name itself (a
+    // dot in a folder of a typed path does not count); one of at most three
+    // characters is replaced, a longer one is taken as part of the name.
+    const size_t slash = result.rfind(u'/');
+    const size_t nameStart = slash == std::u16string::npos ? 0 : slash + 1;
+    const size_t dot = result.rfind(u'.');
+    if (dot != std::u16string::npos && dot >= nameStart && result.size() - dot - 1 <= 3) result.erase(dot);
+    result += ExtensionOf(typeIndex);
     m_fileName = result;
     return result;
+}
+
+std::u16string CFileSaveDialog::ExtensionOf(int typeIndex) const {
+    if (typeIndex >= 1 && size_t(typeIndex) <= m_extensions.size()) return m_extensions[size_t(typeIndex) - 1];
+    return m_extensions.empty() ? m_defaultExtension : m_extensions.front();
 }
 
 bool CFileSaveDialog::Confirm(std::u16string path, int typeIndex) {

@@ -30,10 +30,12 @@ class CFileSaveDialog;
 // The platform's save-file dialog. It asks before it overwrites an existing
 // file and has no read-only box. Run shows the dialog's title, file types
 // (Filters), default extension, proposed name and preselected type. While it
-// runs: when the user picks another file type and the platform does not
-// adjust the name itself, it puts OnTypeChange's result into the name field;
-// when the user confirms a name, it calls Confirm and keeps the dialog open
-// when that returns false. Returns whether a name was confirmed.
+// runs: when the user picks another file type, it puts OnTypeChange's result
+// for the name as the user left it into the name field, in place of any
+// change the platform's dialog makes itself, so that the name is adjusted
+// once; a name confirmed without an extension gets ExtensionOf the chosen
+// type; when the user confirms a name, it calls Confirm and keeps the dialog
+// open when that returns false. Returns whether a name was confirmed.
 class ISaveDialogHost {
 public:
     virtual ~ISaveDialogHost() = default;
@@ -58,9 +60,15 @@ public:
     // the dot and the three characters after it, up to the first pattern
     // "*.*" (".fsr", ".csv", ".prn" for the catalogue's filter).
     const std::vector<std::u16string>& Extensions() const { return m_extensions; }
+    // The extension a name saved with file type typeIndex gets: the type's
+    // own, or the first one for a type without one (the all-files type).
+    std::u16string ExtensionOf(int typeIndex) const;
 
     // The name to show after the user switched to file type typeIndex while
-    // the name field held name.
+    // the name field held name: an extension of at most three characters
+    // after the name's last dot is replaced by the type's, otherwise the
+    // type's extension is appended (the first one for a type without one,
+    // as for the all-files type).
     std::u16string OnTypeChange(const std::u16string& name, int typeIndex);
     // The user confirmed path with file type typeIndex. For the listing
     // types asks whether to save in a format that cannot be opened again;

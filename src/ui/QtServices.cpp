@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPixmap>
+#include <QTimer>
 
 #include "ui/SysImageList.h"
 
@@ -110,9 +112,28 @@ CSaveFileDialog::CSaveFileDialog(QWidget* parent, CFileSaveDialog& logic)
     setNameFilters(filters);
     const int index = logic.TypeIndex();
     if (index >= 1 && index <= filters.size()) selectNameFilter(filters[index - 1]);
-    if (!logic.DefaultExtension().empty()) setDefaultSuffix(QString::fromStdU16String(logic.DefaultExtension()).mid(1));
+    SetSuffixForType(index);
     selectFile(QString::fromStdU16String(logic.FileName()));
+    // Qt replaces the suffix of the name itself when the user picks another
+    // type, before it reports the choice; its rule differs (it turns a name
+    // into "name.*" for the all-files type and leaves a name without suffix
+    // alone). The name as it was before Qt touched it is kept here, so that
+    // only the dialog's own rule applies, once.
+    // The box reports the choice in the same call that changed its index; a
+    // name kept for a change that was not reported (the program's own
+    // selectNameFilter) is dropped once that call is over.
+    if (auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        connect(types, &QComboBox::currentIndexChanged, this, [this]() {
+            m_nameBeforeTypeChange = NameFieldText();
+            QTimer::singleShot(0, this, [this]() { m_nameBeforeTypeChange.reset(); });
+        });
     connect(this, &QFileDialog::filterSelected, this, &CSaveFileDialog::OnFilterSelected);
+}
+
+void CSaveFileDialog::SetSuffixForType(int index) {
+    // A name typed without an extension gets the chosen type's; the
+    // all-files type saves a catalogue and so gives the catalogue's.
+    setDefaultSuffix(QString::fromStdU16String(m_logic.ExtensionOf(index)).mid(1));
 }
 
 QString CSaveFileDialog::NameFieldText() const {
@@ -122,13 +143,11 @@ QString CSaveFileDialog::NameFieldText() const {
 
 void CSaveFileDialog::OnFilterSelected(const QString& filter) {
     const int index = int(nameFilters().indexOf(filter)) + 1;
-    const QString name = QString::fromStdU16String(m_logic.OnTypeChange(NameFieldText().toStdU16String(), index));
+    const QString before = m_nameBeforeTypeChange.value_or(NameFieldText());
+    m_nameBeforeTypeChange.reset();
+    const QString name = QString::fromStdU16String(m_logic.OnTypeChange(before.toStdU16String(), index));
     if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(name);
-    // The default suffix follows the type, so that a name typed without an
-    // extension gets the chosen type's.
-    const auto& extensions = m_logic.Extensions();
-    if (index >= 1 && size_t(index) <= extensions.size())
-        setDefaultSuffix(QString::fromStdU16String(extensions[size_t(index) - 1]).mid(1));
+    SetSuffixForType(index);
 }
 
 void CSaveFileDialog::accept() {

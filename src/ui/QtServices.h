@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QIcon>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "document/DocumentPictures.h"
@@ -50,8 +51,11 @@ public:
 
 private:
     void OnFilterSelected(const QString& filter);
+    void SetSuffixForType(int index);
 
     CFileSaveDialog& m_logic;
+    // The name field's text when the user began to switch the file type.
+    std::optional<QString> m_nameBeforeTypeChange;
 };
 
 class CQtSaveDialogHost : public ISaveDialogHost {

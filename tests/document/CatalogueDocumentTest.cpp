@@ -288,6 +288,34 @@ TEST(CatalogueDocument, SaveFormatFollowsTheChosenType) {
     }
 }
 
+TEST(CatalogueDocument, SavesAndOpensRunAsLongWork) {
+    struct Case {
+        int type;
+        const char* file;
+        bool showAtOnce;  // listings take long
+    };
+    const Case cases[] = {{1, "c.fsr", false}, {2, "c.csv", true}, {3, "c.prn", true}, {4, "c.txt", false}};
+    ScratchFolder dir;
+    DocumentRig rig;
+    rig.Add(MakeRoot(u"DATA"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (c.showAtOnce) rig.m_messages.Answer({MessageAnswer::Ok});
+        rig.m_dialog.m_user = Choose(dir.Path(c.file), c.type);
+        ASSERT_TRUE(rig.Doc().DoSave(std::string(), true));
+        ASSERT_FALSE(rig.m_longWork.m_calls.empty());
+        EXPECT_EQ(rig.m_longWork.m_calls.back().text, U16(c.file) + u" を保存しています...");
+        EXPECT_EQ(rig.m_longWork.m_calls.back().showAtOnce, c.showAtOnce);
+    }
+    EXPECT_EQ(rig.m_longWork.m_calls.size(), 4u);
+    DocumentRig opened;
+    ASSERT_TRUE(CDocumentKind::OpenDocumentFile(opened.Doc(), dir.Path("c.fsr")));
+    ASSERT_EQ(opened.m_longWork.m_calls.size(), 1u);
+    EXPECT_EQ(opened.m_longWork.m_calls[0].text, u"c.fsr を開いています...");
+    EXPECT_FALSE(opened.m_longWork.m_calls[0].showAtOnce);
+    EXPECT_EQ(opened.Doc().Roots().size(), 1u);
+}
+
 TEST(CatalogueDocument, FailedSaveAsKeepsTheDocumentAndItsFormat) {
     ScratchFolder dir;
     const std::string path = dir.Path("cat.fsr");
@@ -428,10 +456,12 @@ TEST(SaveDialog, TypeChangeSwitchesTheExtension) {
         std::u16string result;
     };
     const Case cases[] = {
-        {u"Medium1.fsr", 2, u"Medium1.csv"}, {u"Medium1.fsr", 3, u"Medium1.prn"},
-        {u"Medium1", 2, u"Medium1.csv"},     {u"Medium1.csv", 4, u"Medium1.fsr"},  // all files: the first extension
-        {u"name.", 1, u"name.fsr"},          {u"a.txt2", 2, u"a.txt2.csv"},        // more than three after the dot
-        {u"a.b.fsr", 2, u"a.b.fsr.csv"},     {u"a.b.c", 3, u"a.prn"},              // the first dot counts
+        {u"Medium1.fsr", 2, u"Medium1.csv"}, {u"Medium1.fsr", 3, u"Medium1.prn"}, {u"Medium1", 2, u"Medium1.csv"},
+        {u"Medium1.csv", 4, u"Medium1.fsr"},                                     // all files: the first extension
+        {u"name.", 1, u"name.fsr"},          {u"a.txt2", 2, u"a.txt2.csv"},      // more than three after the dot
+        {u"my.cat.fsr", 2, u"my.cat.csv"},   {u"my.cat.csv", 4, u"my.cat.fsr"},  // the last dot counts
+        {u"a.b.c", 3, u"a.b.prn"},           {u"a.b.text", 1, u"a.b.text.fsr"},   {u"dir.x/name", 2, u"dir.x/name.csv"},
+        {u"a.b/c", 3, u"a.b/c.prn"},  // only the file name's dots
     };
     for (const Case& c : cases) {
         EXPECT_EQ(dialog.OnTypeChange(c.name, c.type), c.result) << std::string(c.name.begin(), c.name.end());

@@ -144,6 +144,20 @@ inline std::vector<std::u16string> Names(const CFSRecDoc& doc) {
 
 // A catalogue document with scripted messages, fake pictures and an
 // in-process clipboard, already initialised as a new document.
+// Runs long work in place and records how it was asked for.
+class RecordingLongWork : public ILongWorkRunner {
+public:
+    struct Call {
+        std::u16string text;
+        bool showAtOnce;
+    };
+    void Run(const std::u16string& text, bool showAtOnce, const std::function<void()>& work) override {
+        m_calls.push_back({text, showAtOnce});
+        work();
+    }
+    std::vector<Call> m_calls;
+};
+
 struct DocumentRig {
     explicit DocumentRig(CMemoryClipboard* sharedClipboard = nullptr, FakeDragService* drag = nullptr) {
         CatalogueServices services;
@@ -151,6 +165,7 @@ struct DocumentRig {
         services.m_clipboard = sharedClipboard ? sharedClipboard : &m_clipboard;
         services.m_dragService = drag;
         services.m_saveDialog = &m_dialog;
+        services.m_longWork = &m_longWork;
         services.m_makePictures = [this] { return std::make_unique<FakePictures>(m_pictures); };
         services.m_writeListing = [this](const std::vector<CRootEntry*>& roots, int format) {
             ++m_listingsWritten;
@@ -174,6 +189,7 @@ struct DocumentRig {
     ScriptedMessageService m_messages;
     CMemoryClipboard m_clipboard;
     ScriptedSaveDialog m_dialog;
+    RecordingLongWork m_longWork;
     PictureLog m_pictures;
     RecordingView m_view;
     CDocumentKind m_kind{kCatalogueUntitledBase};

@@ -1,12 +1,10 @@
 // The catalogue window: tree order and select-by-path, list fill and sort
-// keys, copy name and copy path, remembered widths, and the save dialog.
+// keys, copy name and copy path, remembered widths.
 #include <QHeaderView>
-#include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 #include "GuiTestSupport.h"
-#include "ui/QtServices.h"
 
 namespace volcatra::test {
 namespace {
@@ -304,6 +302,67 @@ TEST_F(CatalogueViewTest, KeysAndDoubleClickMoveBetweenPanes) {
     EXPECT_EQ(ListNames(), (QStringList{"Tools", "setup.exe"}));
 }
 
+// A volume whose top folder holds 200 folders; the last, d199, holds 200 files.
+RootList LargeFolders() {
+    RootList roots;
+    auto root = MakeVolume(u"Big");
+    CFileArray& top = AddArray(*root, u"\\");
+    for (int i = 0; i < 200; ++i) {
+        char16_t name[] = u"d000";
+        name[1] = char16_t(u'0' + i / 100);
+        name[2] = char16_t(u'0' + i / 10 % 10);
+        name[3] = char16_t(u'0' + i % 10);
+        AddEntry(top, name, FA_DIRECTORY, 0, 0, i + 1);
+    }
+    for (int i = 0; i < 200; ++i) {
+        CFileArray& folder = AddArray(*root, u"\\d");
+        if (i == 199)
+            for (int f = 0; f < 200; ++f) AddEntry(folder, u"f" + std::u16string(1, char16_t(u'A' + f % 26)), 0, 1);
+    }
+    roots.push_back(std::move(root));
+    return roots;
+}
+
+TEST_F(CatalogueViewTest, ANewlyShownFolderStartsAtItsFirstRow) {
+    enum class Open { Enter, DoubleClick, Tree };
+    for (const Open how : {Open::Enter, Open::DoubleClick, Open::Tree}) {
+        StartApp({WriteCatalogue(LargeFolders(), QStringLiteral("big.fsr"))});
+        ASSERT_NE(ActiveFrame(), nullptr);
+        SelectFolder(u"[Big] \\");
+        QTreeView* rows = List().DetailsView();
+        QScrollBar* bar = rows->verticalScrollBar();
+        const QModelIndex last = List().Model().index(List().Model().FindName(u"d199"), 0);
+        rows->scrollTo(last);
+        Flush();
+        ASSERT_GT(bar->value(), 0);
+        switch (how) {
+            case Open::Enter:
+                rows->setFocus();
+                rows->setCurrentIndex(last);
+                QTest::keyClick(rows, Qt::Key_Return);
+                break;
+            case Open::DoubleClick: {
+                // A click, then the double-click event the window system
+                // makes of a second one.
+                const QPoint at = rows->visualRect(last).center();
+                QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, at);
+                QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(at), rows->viewport()->mapToGlobal(QPointF(at)),
+                                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(rows->viewport(), &twice);
+                break;
+            }
+            case Open::Tree:
+                SelectFolder(u"[Big] \\d199");
+                break;
+        }
+        Flush();
+        ASSERT_EQ(Tree().SelectedPath(), u"\\d199") << int(how);
+        ASSERT_EQ(List().Model().rowCount(), 200);
+        EXPECT_GT(bar->maximum(), 0);
+        EXPECT_EQ(bar->value(), 0) << int(how);
+    }
+}
+
 TEST_F(CatalogueViewTest, RenamingAVolumeKeepsTheRowOrder) {
     Open();
     ASSERT_EQ(List().SelectName(u"Disk1"), 0);
@@ -354,40 +413,6 @@ TEST_F(CatalogueViewTest, WidthsAreTakenWhenAWindowCloses) {
     Flush();
     EXPECT_EQ(App().m_nameWidth, 211);
     EXPECT_EQ(App().m_sizeWidth, 90);
-}
-
-TEST_F(CatalogueViewTest, SaveDialogSwitchesExtensionsAndWarnsForListings) {
-    CFileSaveDialog logic(m_messages, kSaveAsTitle, kCatalogueSaveFilter, kCatalogueExtension, u"cat.fsr", 1);
-    CSaveFileDialog dialog(nullptr, logic);
-    dialog.setDirectory(m_dir.path());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("名前を付けて保存"));
-    EXPECT_EQ(dialog.nameFilters().size(), 4);
-    EXPECT_EQ(dialog.NameFieldText(), QStringLiteral("cat.fsr"));
-    struct Case {
-        int filter;  // 0-based
-        const char* name;
-    };
-    for (const Case& c : {Case{1, "cat.csv"}, Case{2, "cat.prn"}, Case{0, "cat.fsr"}, Case{3, "cat.fsr"}}) {
-        dialog.selectNameFilter(dialog.nameFilters()[c.filter]);
-        emit dialog.filterSelected(dialog.nameFilters()[c.filter]);
-        EXPECT_EQ(dialog.NameFieldText(), QString::fromLatin1(c.name)) << c.filter;
-    }
-    // A listing asks first; Cancel keeps the dialog open, OK confirms.
-    dialog.selectNameFilter(dialog.nameFilters()[1]);
-    emit dialog.filterSelected(dialog.nameFilters()[1]);
-    dialog.open();
-    m_messages.Answer({MessageAnswer::Cancel});
-    dialog.accept();
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), 0);
-    m_messages.Answer({MessageAnswer::Ok});
-    dialog.accept();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
-    ASSERT_EQ(m_messages.ShownBoxes().size(), 2u);
-    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(kListingWarningText));
-    EXPECT_EQ(QString::fromStdU16String(logic.GetPathName()), m_dir.filePath(QStringLiteral("cat.csv")));
-    EXPECT_EQ(logic.TypeIndex(), 2);
 }
 
 }  // namespace

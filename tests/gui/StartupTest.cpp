@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
@@ -52,6 +53,20 @@ TEST_F(StartupTest, FirstStartWritesTheVersionAndUsesDefaults) {
     EXPECT_TRUE(app.Documents().empty());
     EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("ボルカトラ"));
     EXPECT_TRUE(m_messages.ShownBoxes().empty());
+}
+
+TEST(ApplicationNamesTest, QtAddsNoNameToTheTitles) {
+    const QString testName = QCoreApplication::applicationName();
+    const QString testOrganization = QCoreApplication::organizationName();
+    SetApplicationNames();
+    EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Marovane"));
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Volcatra"));
+    // Qt appends a display name to the titles of top-level windows only when
+    // one was set; one that was not set follows the application name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    QCoreApplication::setApplicationName(testName);
+    QCoreApplication::setOrganizationName(testOrganization);
 }
 
 TEST_F(StartupTest, AnyOtherVersionResetsOnlyTheWorkspace) {
@@ -258,6 +273,34 @@ TEST_F(StartupTest, SizesInBytesAfterTheOption) {
     app.StoreAppFlags(AF_SIZE_IN_BYTES);
     Tree().setCurrentIndex(Tree().Model().IndexOf(Tree().Model().CatalogueNode()->m_children[0]));
     EXPECT_EQ(List().Model().Text(0, 1), QStringLiteral("1,048,577"));
+}
+
+TEST_F(StartupTest, SizeColumnShowsTheWholeLargestSizeInBytes) {
+    RootList roots = OneVolume();
+    AddEntry(*roots[0]->m_folders[0], u"huge.iso", FA_ARCHIVE, 5'000'000'000ull, 0);
+    const QString path = WriteCatalogue(std::move(roots), QStringLiteral("huge.fsr"));
+    // Whether the list shows the size text of huge.iso whole.
+    const auto shownWhole = [this]() {
+        Tree().setCurrentIndex(Tree().Model().IndexOf(Tree().Model().CatalogueNode()->m_children[0]));
+        const QString text = List().Model().Text(List().Model().FindName(u"huge.iso"), 1);
+        EXPECT_EQ(text, QStringLiteral("5,000,000,000"));
+        QTreeView* rows = List().DetailsView();
+        const int margin = rows->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, rows) + 1;
+        const int room = rows->header()->sectionSize(1) - 2 * margin;
+        return QFontMetrics(rows->font()).elidedText(text, Qt::ElideRight, room) == text;
+    };
+    CFSRecApp& app = StartApp({path});
+    EXPECT_EQ(List().DetailsView()->header()->sectionSize(1), 90);  // kilobytes fit the default width
+    app.StoreAppFlags(AF_SIZE_IN_BYTES);
+    EXPECT_TRUE(shownWhole());
+    const int widened = List().DetailsView()->header()->sectionSize(1);
+    app.StoreAppFlags(0);  // back to kilobytes: the width stays
+    EXPECT_EQ(List().DetailsView()->header()->sectionSize(1), widened);
+    // A window that opens in bytes mode fits the column too.
+    app.StoreAppFlags(AF_SIZE_IN_BYTES);
+    DestroyApp();
+    StartApp({path});
+    EXPECT_TRUE(shownWhole());
 }
 
 TEST_F(StartupTest, AboutBoxShowsTheVersion) {
