@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
 #include <QSettings>
@@ -93,6 +94,10 @@ bool CFSRecApp::InitInstance(const QStringList& arguments) {
     // Steps 3 and 4: Qt's own texts in Japanese, settings, recently used
     // files, version check.
     if (!m_qtTranslations) m_qtTranslations = InstallQtTranslations();
+    // Type names from the MIME database and Qt's formatted dates and sizes
+    // follow the default locale: the program speaks Japanese whatever the
+    // user's locale is.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     LoadRecentFiles();
     {
         auto settings = OpenSettings();

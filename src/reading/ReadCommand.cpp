@@ -78,10 +78,33 @@ std::u16string InsertMediumText(const std::u16string& drive, uint32_t driveType)
     return text;
 }
 
+bool IsBelowMediaFolder(const std::string& path) {
+    for (const char* base : {"/media/", "/run/media/", "/mnt/"})
+        if (path.rfind(base, 0) == 0) return true;
+    return false;
+}
+
 std::optional<MediumRoot> FindMountedMedium(const std::string& drive, const std::string& path) {
     std::string rootPath;
     if (drive.empty()) {
-        const std::optional<MountEntry> mount = FindMountedVolume(path);
+        std::optional<MountEntry> mount = FindMountedVolume(path);
+        // A typed folder that is not there: where media are mounted, its
+        // medium is missing (the prompt asks for it); anywhere else the
+        // volume that holds the nearest folder above it is there, and the
+        // read of the missing folder fails.
+        if (!mount && !IsBelowMediaFolder(path)) {
+            std::string above = path;
+            while (!mount && above.size() > 1) {
+                const size_t slash = above.find_last_of('/');
+                if (slash == std::string::npos) break;
+                above.resize(slash == 0 ? 1 : slash);
+                struct stat st {};
+                if (::stat(above.c_str(), &st) == 0) {
+                    mount = FindMountedVolume(above);
+                    break;
+                }
+            }
+        }
         if (!mount) return std::nullopt;
         rootPath = mount->mountPoint;
     } else {

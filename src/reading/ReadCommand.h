@@ -139,6 +139,9 @@ struct ReadCommandServices {
 // first mount of that device; without a drive, the mounted file system
 // that holds path. nullopt when nothing is mounted there.
 std::optional<MediumRoot> FindMountedMedium(const std::string& drive, const std::string& path);
+// Whether a path lies where the desktop mounts media (/media, /run/media,
+// /mnt): a missing folder there means a missing medium.
+bool IsBelowMediaFolder(const std::string& path);
 
 // Reads request.path into the document: prompts for the medium until it is
 // there (Retry/Cancel), reads the label and serial number, asks whether a

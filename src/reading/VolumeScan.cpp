@@ -1,5 +1,6 @@
 #include "reading/VolumeScan.h"
 
+#include <cerrno>
 #include <climits>
 #include <memory>
 #include <new>
@@ -250,6 +251,9 @@ bool ReadVolume(CRootEntry& root, const ReadServices& services, uint32_t driveTy
         int error = 0;
         std::unique_ptr<IDirectoryListing> top = services.fileSystem.OpenFolder(readPath, error);
         if (!top) {
+            // A folder read whose folder is not there, or is a file, is a
+            // failed read rather than an empty volume.
+            if (readPath != rootPath && (error == ENOENT || error == ENOTDIR)) return false;
             root.m_childIndex = -1;
             return true;
         }

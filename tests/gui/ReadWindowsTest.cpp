@@ -51,6 +51,8 @@ TEST_F(ReadDialogTest, OpensFromTheSettingsAndTheDriveList) {
     EXPECT_EQ(ComboTexts(*dialog.DriveCombo()),
               (QStringList{"/", "/media/cd [A [B]]", "/media/usb", "/dev/sr1 CD-ROM"}));
     EXPECT_EQ(dialog.DriveCombo()->currentIndex(), 1);
+    // A typed path is read as typed, never completed to a listed one.
+    EXPECT_EQ(dialog.DriveCombo()->completer(), nullptr);
     EXPECT_TRUE(dialog.IconsBox()->isChecked());
     EXPECT_FALSE(dialog.ArchivesBox()->isChecked());
     EXPECT_TRUE(dialog.ArchivesBox()->isEnabled());

@@ -400,6 +400,26 @@ TEST_F(SearchWindowTest, OpenRecordIntoOpenClosedAndClosedSourceCatalogues) {
     EXPECT_EQ(Column(*sourced, 0), QStringList{QStringLiteral("b.txt")});
 }
 
+TEST_F(SearchWindowTest, IconModesOpenTheClickedRecordAndTheBoxesSearchWhatIsTyped) {
+    StartApp();
+    CFindFrame* frame = Open();
+    SetTexts(*frame, QStringLiteral("note"), CatalogueFolder(1));
+    Search(*frame);
+    ASSERT_EQ(frame->View()->GetFoundCount(), 1);
+    for (uint32_t mode : {ID_VIEW_LIST, ID_VIEW_SMALLICON, ID_VIEW_LARGEICON}) {
+        frame->View()->OnCommand(mode);
+        // A click in an icon mode selects the name cell only.
+        auto* icons = qobject_cast<QListView*>(frame->View()->ItemView());
+        ASSERT_NE(icons, nullptr);
+        icons->selectionModel()->setCurrentIndex(icons->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        EXPECT_TRUE(frame->View()->QueryCommand(ID_OPEN_RECORD)->m_enabled) << mode;
+        icons->selectionModel()->clearSelection();
+    }
+    // The boxes do not complete a typed text from their histories.
+    EXPECT_EQ(frame->Bar()->NameBox()->completer(), nullptr);
+    EXPECT_EQ(frame->Bar()->PlaceBox()->completer(), nullptr);
+}
+
 TEST_F(SearchWindowTest, SourceCatalogueProtectedWhileSearched) {
     StartApp();
     CCatalogueDocument* document = App().OpenDocumentFile(WriteCatalogue(SampleCatalogue(), QStringLiteral("s.fsr")));

@@ -20,6 +20,7 @@
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
 #include "app/X11Activation.h"
+#include "platform/ShellTypeNames.h"
 #include "ui/SysImageList.h"
 
 namespace volcatra::test {
@@ -345,6 +346,8 @@ TEST_F(StartupTest, QtsOwnTextsAreJapanese) {
         // The type column of the file list.
         {QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), u"フォルダ"},
         {QCoreApplication::translate("QAbstractFileIconProvider", "%1 File"), u"%1 ファイル"},
+        // The kind column of the program's own lists, from the MIME database.
+        {QString::fromStdU16String(CMimeTypeNames().GetTypeName(u"a.txt", false)), u"平文テキストドキュメント"},
     };
     for (const auto& [shown, expected] : texts) EXPECT_EQ(shown, QString::fromUtf16(expected));
 }

@@ -5,7 +5,10 @@
 // around the read.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <optional>
@@ -769,4 +772,21 @@ TEST(InsertMediumTextTest, NamesTheDriveAndTheKindOfMedium) {
 }
 
 }  // namespace
+}  // namespace volcatra
+
+namespace volcatra {
+
+TEST(FindMountedMediumTest, AMissingFolderAsksForAMediumOnlyWhereMediaAreMounted) {
+    char folder[] = "/tmp/volcatra-medium-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    // On a volume that is there, a missing folder is a failed read (the
+    // scan cannot open it), not a missing medium.
+    const std::optional<MediumRoot> here = FindMountedMedium("", std::string(folder) + "/not/there");
+    ASSERT_TRUE(here.has_value());
+    EXPECT_TRUE(here->isFolder);
+    EXPECT_FALSE(FindMountedMedium("", "/media/volcatra-no-such-medium/photos").has_value());
+    EXPECT_FALSE(FindMountedMedium("", "/run/media/user/volcatra-no-such-medium").has_value());
+    ::rmdir(folder);
+}
+
 }  // namespace volcatra

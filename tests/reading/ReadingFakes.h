@@ -117,7 +117,7 @@ public:
         openedFolders.push_back(path);
         const FakeNode* node = Find(path);
         if (!node || node->kind != ItemKind::Folder || node->unlistable) {
-            error = ENOENT;
+            error = !node ? ENOENT : node->kind != ItemKind::Folder ? ENOTDIR : EACCES;
             return nullptr;
         }
         return std::make_unique<FakeListing>(*node, &openListings);

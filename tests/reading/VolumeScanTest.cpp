@@ -228,6 +228,17 @@ TEST(EmptyVolumeTest, WhatAnEmptyTopRecords) {
     }
 }
 
+TEST(EmptyVolumeTest, AFolderReadOfAFileOrOfNothingFails) {
+    // Recording such a read as an empty volume would hide the mistake.
+    for (const char* readPath : {"/media/disc/notes.txt", "/media/disc/missing"}) {
+        FakeFileSystem fs;
+        fs.top.children = {FakeNode::File("notes.txt", 5)};
+        CRootEntry root;
+        ReadServices services{fs, nullptr, nullptr};
+        EXPECT_FALSE(ReadVolume(root, services, DRIVE_REMOVABLE, readPath, kMount, nullptr)) << readPath;
+    }
+}
+
 TEST_F(ScanFixture, FailuresEndTheRead) {
     struct Case {
         const char* what;

@@ -64,6 +64,8 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     m_combo = new QComboBox(this);
     m_combo->setEditable(true);
     m_combo->setInsertPolicy(QComboBox::NoInsert);
+    // A typed path is read as typed, not completed to a listed one.
+    m_combo->setCompleter(nullptr);
     m_combo->setMinimumContentsLength(28);
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     caption->setBuddy(m_combo);

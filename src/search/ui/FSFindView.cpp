@@ -246,7 +246,9 @@ QAbstractItemView* CFSFindView::ItemView() const {
 
 int CFSFindView::FocusedSelectedRow() const {
     const QModelIndex current = m_details->selectionModel()->currentIndex();
-    if (!current.isValid() || !m_details->selectionModel()->isRowSelected(current.row(), {})) return -1;
+    // The icon modes select the name cell only, the details mode whole rows:
+    // the name cell is selected in both.
+    if (!current.isValid() || !m_details->selectionModel()->isSelected(current.siblingAtColumn(0))) return -1;
     return current.row();
 }
 

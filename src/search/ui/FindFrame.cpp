@@ -65,6 +65,8 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
     m_name->setObjectName(QStringLiteral("NameBox"));
     m_name->setEditable(true);
     m_name->setInsertPolicy(QComboBox::NoInsert);
+    // Exactly the typed text is searched: no completion from the history.
+    m_name->setCompleter(nullptr);
     m_name->setGeometry(DialogRect(50, 8, 173, 12));
     nameLabel->setBuddy(m_name);
 
@@ -74,6 +76,7 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
     m_place->setObjectName(QStringLiteral("PlaceBox"));
     m_place->setEditable(true);
     m_place->setInsertPolicy(QComboBox::NoInsert);
+    m_place->setCompleter(nullptr);
     m_place->setGeometry(DialogRect(50, 24, 116, 12));
     placeLabel->setBuddy(m_place);
 
