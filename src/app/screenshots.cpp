@@ -95,13 +95,19 @@ int main(int argc, char* argv[]) {
         tree->expandAll();
         ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window.png"))) && ok;
     }
-    // A search window over the catalogue's folder, with its results.
+    // A search window with its results, over a copy of the catalogue in a
+    // folder whose name reads as a user's own (not the build machine's).
+    const QString places = QDir::temp().filePath(QStringLiteral("カタログ"));
+    QDir(places).removeRecursively();
+    QDir().mkpath(places);
+    QFile::copy(QString::fromLocal8Bit(argv[1]), QDir(places).filePath(QStringLiteral("旅行.fsr")));
     if (CFindFrame* search = app.SearchWindows().OpenSearchWindow(nullptr)) {
         search->Bar()->NameBox()->setEditText(QStringLiteral("*.jpg"));
-        search->Bar()->PlaceBox()->setEditText(QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath());
+        search->Bar()->PlaceBox()->setEditText(places);
         search->RunCommand(ID_SEARCH_START);
         ok = Save(*frame, QDir(folder).filePath(QStringLiteral("search-window.png"))) && ok;
     }
+    QDir(places).removeRecursively();
     // The read dialog over a sample drive list, and the progress dialog
     // in the middle of a directory phase.
     {
