@@ -1,6 +1,7 @@
 #include "app/FSRecApp.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPointer>
 #include <QSettings>
 #include <QTranslator>
 #include <unordered_map>
@@ -21,7 +23,9 @@
 #include "browsing/FSListView.h"
 #include "model/CatalogueStream.h"
 #include "model/TextListing.h"
+#include "platform/FreedesktopFileManager.h"
 #include "platform/ShellTypeNames.h"
+#include "platform/UDisks2Media.h"
 #include "search/ui/SearchWindows.h"
 #include "ui/SysImageList.h"
 
@@ -325,6 +329,65 @@ void CFSRecApp::FrameDestroyed(CCatalogueDocument& document) {
             return;
         }
     }
+}
+
+IVolumeQuery& CFSRecApp::VolumeQuery() {
+    if (m_services.m_volumes) return *m_services.m_volumes;
+    if (!m_systemVolumes) m_systemVolumes = std::make_unique<CSystemVolumeQuery>();
+    return *m_systemVolumes;
+}
+
+IFileManager& CFSRecApp::FileManager() {
+    if (m_services.m_fileManager) return *m_services.m_fileManager;
+    if (!m_systemFileManager)
+        m_systemFileManager =
+            std::make_unique<CFreedesktopFileManager>([](const QUrl& folder) { QDesktopServices::openUrl(folder); });
+    return *m_systemFileManager;
+}
+
+namespace {
+
+// Mounting waits for the service (and perhaps the user's password) with
+// this thread's events going on: the main window stays disabled meanwhile,
+// so that no command starts while the mount waits.
+class CWindowDisabledMount : public IRemovableMedia {
+public:
+    CWindowDisabledMount(IRemovableMedia& media, std::function<QWidget*()> window)
+        : m_media(media), m_window(std::move(window)) {}
+    std::vector<UnmountedMedium> ListUnmountedMedia() override { return m_media.ListUnmountedMedia(); }
+    FileSystemId Identify(const std::string& device) override { return m_media.Identify(device); }
+    bool Mount(const std::string& device) override {
+        QPointer<QWidget> window = m_window();
+        const bool disable = window && window->isEnabled();
+        if (disable) window->setEnabled(false);
+        const bool mounted = m_media.Mount(device);
+        if (disable && window) window->setEnabled(true);
+        return mounted;
+    }
+
+private:
+    IRemovableMedia& m_media;
+    std::function<QWidget*()> m_window;
+};
+
+}  // namespace
+
+IRemovableMedia* CFSRecApp::RemovableMedia() {
+    if (!m_mediaAsked) {
+        m_mediaAsked = true;
+        IRemovableMedia* media = m_services.m_removableMedia;
+        if (!media) {
+            auto udisks = std::make_unique<CUDisks2Media>();
+            if (udisks->Available()) {
+                m_systemMedia = std::move(udisks);
+                media = m_systemMedia.get();
+            }
+        }
+        if (media)
+            m_windowMedia =
+                std::make_unique<CWindowDisabledMount>(*media, [this]() -> QWidget* { return m_mainFrame.get(); });
+    }
+    return m_windowMedia.get();
 }
 
 void CFSRecApp::RememberWidths(int treePane, const std::array<int, 4>* columns) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "browsing/ChildFrame.h"
+#include "browsing/LocateRealFile.h"
 #include "document/Document.h"
 #include "document/FileSaveDialog.h"
 #include "document/VolumeClipboard.h"
@@ -72,6 +73,12 @@ struct AppServices {
     std::function<bool(CFSRecDoc&)> m_readIntoNewDocument;
     std::function<void(CFSRecDoc&)> m_readAdditional;
     std::function<void(CFSRecDoc*)> m_openSearchWindow;
+    // The mounted volumes and the file manager that locating real files
+    // uses; unset: this machine's mount table and the desktop's file manager.
+    IVolumeQuery* m_volumes = nullptr;
+    IFileManager* m_fileManager = nullptr;
+    // Mounting media for it; unset: UDisks2 when the service answers.
+    IRemovableMedia* m_removableMedia = nullptr;
 };
 
 class CFSRecApp : public QObject, public ICommandTarget, public ICatalogueHost {
@@ -125,7 +132,7 @@ public:
     void StoreAppFlags(uint32_t flags);
     void ShowOptions() override;
     void ShowAbout();
-    int RunDialog(QDialog& dialog);
+    int RunDialog(QDialog& dialog) override;
 
     bool OnCommand(uint32_t id) override;
     std::optional<CommandState> QueryCommand(uint32_t id) const override;
@@ -141,6 +148,9 @@ public:
     bool CanCloseFrame(CCatalogueDocument& document) override;
     void FrameClosed(CCatalogueDocument& document, const CChildFrame* frame) override;
     void FrameDestroyed(CCatalogueDocument& document) override;
+    IVolumeQuery& VolumeQuery() override;
+    IFileManager& FileManager() override;
+    IRemovableMedia* RemovableMedia() override;
 
 private:
     std::unique_ptr<CCatalogueDocument> MakeDocument();
@@ -162,6 +172,11 @@ private:
     std::unordered_map<const CCatalogueDocument*, int> m_frameCounts;
     QStringList m_recentFiles;
     int m_exitCode = 0;
+    std::unique_ptr<IVolumeQuery> m_systemVolumes;
+    std::unique_ptr<IFileManager> m_systemFileManager;
+    std::unique_ptr<IRemovableMedia> m_systemMedia;
+    std::unique_ptr<IRemovableMedia> m_windowMedia;
+    bool m_mediaAsked = false;
 };
 
 }  // namespace volcatra

@@ -19,11 +19,12 @@
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
 #include "browsing/FSTreeView.h"
+#include "browsing/VolumeProperties.h"
+#include "reading/ui/DriveDlg.h"
+#include "reading/ui/ReadProgDlg.h"
 #include "search/ui/FSFindView.h"
 #include "search/ui/FindFrame.h"
 #include "search/ui/SearchWindows.h"
-#include "reading/ui/DriveDlg.h"
-#include "reading/ui/ReadProgDlg.h"
 #include "ui/QtServices.h"
 
 namespace {
@@ -94,6 +95,12 @@ int main(int argc, char* argv[]) {
         tree->setCurrentIndex(volume);
         tree->expandAll();
         ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window.png"))) && ok;
+    }
+    // The property sheet of the first volume.
+    if (!child->Document().Roots().empty()) {
+        CVolumePropertySheet sheet(*child->Document().Roots().front(), frame);
+        sheet.show();
+        ok = Save(sheet, QDir(folder).filePath(QStringLiteral("volume-properties.png"))) && ok;
     }
     // A search window with its results, over a copy of the catalogue in a
     // folder whose name reads as a user's own (not the build machine's).

@@ -35,6 +35,9 @@ public:
     bool OnCommand(uint32_t id) override;
     std::optional<CommandState> QueryCommand(uint32_t id) const override;
 
+    // The message boxes of the document, for the commands of its views.
+    using CFSRecDoc::Messages;
+
 private:
     CCatalogueDocument(CatalogueServices services, std::shared_ptr<CQtPictureList*> slot);
     static CatalogueServices WithPictures(CatalogueServices services, std::shared_ptr<CQtPictureList*> slot);

@@ -9,6 +9,7 @@
 #include "document/Document.h"
 #include "ui/Commands.h"
 
+class QDialog;
 class QSplitter;
 
 namespace volcatra {
@@ -17,6 +18,9 @@ class CCatalogueDocument;
 class CChildFrame;
 class CFSListView;
 class CFSTreeView;
+class IFileManager;
+class IRemovableMedia;
+class IVolumeQuery;
 
 // What a catalogue window needs from the application.
 class ICatalogueHost {
@@ -41,6 +45,13 @@ public:
     virtual void FrameClosed(CCatalogueDocument& document, const CChildFrame* frame) = 0;
     // A window of the document is being destroyed; its views are gone.
     virtual void FrameDestroyed(CCatalogueDocument& document) = 0;
+    // Where locating real files looks for media, and the file manager it asks.
+    virtual IVolumeQuery& VolumeQuery() = 0;
+    virtual IFileManager& FileManager() = 0;
+    // Mounts a medium that is present but not mounted; none without a service.
+    virtual IRemovableMedia* RemovableMedia() = 0;
+    // Runs a modal dialog (the volume property sheet).
+    virtual int RunDialog(QDialog& dialog) = 0;
 };
 
 class CChildFrame : public QMdiSubWindow, public IDocumentView, public ICommandTarget {
@@ -64,6 +75,7 @@ public:
     bool SizeInBytes() const { return m_host.SizeInBytes(); }
     void ShowContextMenu(int menu, const QPoint& globalPos) { m_host.ShowContextMenu(menu, globalPos); }
     void SetClipboardText(const std::u16string& text) { m_host.SetClipboardText(text); }
+    ICatalogueHost& Host() const { return m_host; }
 
     // Shows a recorded file: selects its folder in the tree, then the file in
     // the list, and makes the list the active pane.

@@ -523,6 +523,14 @@ bool CFSListView::OnCommand(uint32_t id) {
                 m_document.CopyTextToClipboard(&prefix, *entry);
             }
             return true;
+        case ID_PROPERTIES:
+            if (CFSTreeView* tree = m_frame.TreeView()) tree->ShowProperties(m_model.EntryAt(SelectedRow()));
+            return true;
+        case ID_FIND_REAL_FILE:
+        case ID_SHOW_IN_FILE_MANAGER:
+            if (CFSTreeView* tree = m_frame.TreeView(); tree && entry)
+                tree->LocateRealFile(id == ID_SHOW_IN_FILE_MANAGER, entry);
+            return true;
         default:
             return true;
     }
@@ -533,15 +541,18 @@ std::optional<CommandState> CFSListView::QueryCommand(uint32_t id) const {
         case ID_COPY_NAME:
         case ID_COPY_PATH:
             return CommandState{SelectedRow() >= 0, false};
-        // The volume editing commands, properties and locating real files are
-        // shown but not offered yet.
+        case ID_PROPERTIES: {
+            const CFileEntry* entry = m_model.EntryAt(SelectedRow());
+            return CommandState{entry && IsRoot(entry), false};
+        }
+        case ID_FIND_REAL_FILE:
+        case ID_SHOW_IN_FILE_MANAGER:
+            return CommandState{SelectedRow() >= 0, false};
+        // The volume editing commands are shown but not offered yet.
         case ID_EDIT_CUT:
         case ID_EDIT_COPY:
         case ID_EDIT_PASTE:
         case ID_RENAME:
-        case ID_PROPERTIES:
-        case ID_FIND_REAL_FILE:
-        case ID_SHOW_IN_FILE_MANAGER:
             return CommandState{false, false};
         default:
             return std::nullopt;

@@ -8,6 +8,7 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
+#include "browsing/VolumeProperties.h"
 #include "ui/SysImageList.h"
 
 namespace volcatra {
@@ -263,8 +264,9 @@ int CFSTreeView::OpenEntry(const CFileEntry* entry) {
             return 0;
         }
     }
-    // A file, an archive member or a folder inside an archive: locating the
-    // real file is not part of this program yet.
+    // A file, an archive member or a folder inside an archive: its real
+    // file is shown in the file manager.
+    LocateRealFile(false, entry);
     return 0;
 }
 
@@ -308,6 +310,42 @@ std::u16string CFSTreeView::SelectedPath() const {
     for (; node && node->m_parent && node->m_parent != top; node = node->m_parent)
         path = u'\\' + node->m_text.toStdU16String() + path;
     return path.empty() ? std::u16string(u"\\") : path;
+}
+
+TreeSelection CFSTreeView::Selection() const {
+    TreeSelection selection;
+    const CFSTreeModel::Node* node = m_model.NodeOf(currentIndex());
+    const CFSTreeModel::Node* top = m_model.CatalogueNode();
+    if (!node || node == top) return selection;
+    selection.selected = node->m_entry;
+    for (; node && node->m_parent && node->m_parent != top; node = node->m_parent)
+        selection.path.insert(selection.path.begin(), node->m_text.toStdU16String());
+    if (node && node->m_entry && node->m_entry->GetRuntimeClass() == &CRootEntry::s_class)
+        selection.volume = static_cast<const CRootEntry*>(node->m_entry);
+    return selection;
+}
+
+void CFSTreeView::LocateRealFile(bool folderTree, const CFileEntry* entry) {
+    FileManagerRequest request;
+    ICatalogueHost& host = m_frame.Host();
+    switch (
+        volcatra::LocateRealFile(Selection(), entry, folderTree, host.VolumeQuery(), request, host.RemovableMedia())) {
+        case LocateOutcome::Nothing:
+            return;
+        case LocateOutcome::NotFound:
+            m_document.Messages().Show(kMediumNotFoundText, MessageButtons::Ok, MessageIcon::Exclamation);
+            return;
+        case LocateOutcome::Found:
+            host.FileManager().Show(request);
+            return;
+    }
+}
+
+void CFSTreeView::ShowProperties(CFileEntry* entry) {
+    if (!entry || entry->GetRuntimeClass() != &CRootEntry::s_class) return;
+    ICatalogueHost& host = m_frame.Host();
+    ShowVolumeProperties(static_cast<CRootEntry&>(*entry), m_document, window(),
+                         [&host](QDialog& dialog) { return host.RunDialog(dialog); });
 }
 
 void CFSTreeView::SelectParent() {
@@ -369,6 +407,13 @@ bool CFSTreeView::OnCommand(uint32_t id) {
             m_frame.SetClipboardText(SelectedPath());
             return true;
         }
+        case ID_PROPERTIES:
+            ShowProperties(SelectedEntry());
+            return true;
+        case ID_FIND_REAL_FILE:
+        case ID_SHOW_IN_FILE_MANAGER:
+            LocateRealFile(id == ID_SHOW_IN_FILE_MANAGER, nullptr);
+            return true;
         default:
             return true;
     }
@@ -379,15 +424,16 @@ std::optional<CommandState> CFSTreeView::QueryCommand(uint32_t id) const {
         case ID_COPY_NAME:
         case ID_COPY_PATH:
             return CommandState{SelectedEntry() != nullptr, false};
-        // The volume editing commands, properties and locating real files are
-        // shown but not offered yet.
+        case ID_PROPERTIES:
+            return CommandState{SelectedEntry() && SelectedEntry()->GetRuntimeClass() == &CRootEntry::s_class, false};
+        case ID_FIND_REAL_FILE:
+        case ID_SHOW_IN_FILE_MANAGER:
+            return CommandState{SelectedEntry() != nullptr, false};
+        // The volume editing commands are shown but not offered yet.
         case ID_EDIT_CUT:
         case ID_EDIT_COPY:
         case ID_EDIT_PASTE:
         case ID_RENAME:
-        case ID_PROPERTIES:
-        case ID_FIND_REAL_FILE:
-        case ID_SHOW_IN_FILE_MANAGER:
             return CommandState{false, false};
         default:
             return std::nullopt;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "browsing/LocateRealFile.h"
 #include "document/Document.h"
 #include "ui/Commands.h"
 
@@ -91,6 +92,13 @@ public:
     std::u16string SelectedPath() const;
     // The entry of the selected item; none for the catalogue item.
     CFileEntry* SelectedEntry() const;
+    // The selected item's volume, entry and item texts below the volume.
+    TreeSelection Selection() const;
+    // Shows the real file of the selected item, or of entry (a row of the
+    // file list), in the file manager when its medium is mounted.
+    void LocateRealFile(bool folderTree, const CFileEntry* entry);
+    // The property sheet of a volume (of the tree's or the list's selection).
+    void ShowProperties(CFileEntry* entry);
     bool IsCatalogueSelected() const;
     // Selects the parent of the selected item, if it has one.
     void SelectParent();

@@ -27,6 +27,9 @@ constexpr char kToolHelp[] =
     "                       change or remove volume N\n"
     "  move-volume SRC.fsr N DST.fsr, copy-volume SRC.fsr N DST.fsr\n"
     "                       move or copy volume N into another catalogue\n"
+    "  locate FILE.fsr N [PATH]\n"
+    "                       where volume N, or the entry at PATH in it, is on the\n"
+    "                       media mounted now\n"
     "\n"
     "Run 'volcatra-cli VERB --help' for the details of a verb.\n"
     "Exit status: 0 success, 1 file or usage error, 2 format error, 3 general failure.\n";
@@ -37,9 +40,9 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
-const CliVerb* const kVerbs[] = {&kInfoVerb,   &kDumpVerb,       &kExportVerb,    &kReadVerb,
-                                 &kSearchVerb, &kVolumesVerb,    &kRenameVerb,    &kCommentVerb,
-                                 &kRemoveVerb, &kMoveVolumeVerb, &kCopyVolumeVerb};
+const CliVerb* const kVerbs[] = {&kInfoVerb,   &kDumpVerb,       &kExportVerb,     &kReadVerb,
+                                 &kSearchVerb, &kVolumesVerb,    &kRenameVerb,     &kCommentVerb,
+                                 &kRemoveVerb, &kMoveVolumeVerb, &kCopyVolumeVerb, &kLocateVerb};
 
 }  // namespace
 

@@ -32,6 +32,7 @@ extern const CliVerb kCommentVerb;     // VolumeVerbs.cpp
 extern const CliVerb kRemoveVerb;      // VolumeVerbs.cpp
 extern const CliVerb kMoveVolumeVerb;  // VolumeVerbs.cpp
 extern const CliVerb kCopyVolumeVerb;  // VolumeVerbs.cpp
+extern const CliVerb kLocateVerb;      // LocateVerb.cpp
 
 // UTF-8 for the terminal; file-name bytes held as lone surrogates come back
 // as the bytes they were.

@@ -16,6 +16,13 @@ struct UnmountedMedium {
     bool hasMedium = true;   // false: an optical drive with no medium
 };
 
+// What is known of a medium's file system without mounting it ("vfat",
+// "iso9660"; the UUID as blkid prints it); empty when unknown.
+struct FileSystemId {
+    std::string fsType;
+    std::string uuid;
+};
+
 class IRemovableMedia {
 public:
     virtual ~IRemovableMedia() = default;
@@ -25,6 +32,9 @@ public:
     // manager; true when it is mounted now (also when it already was).
     // Without a service that mounts, nothing is mounted.
     virtual bool Mount(const std::string& /*device*/) { return false; }
+    // The file system of a device of the last list, as far as it is known
+    // without mounting it.
+    virtual FileSystemId Identify(const std::string& /*device*/) { return {}; }
 };
 
 // The optical drives the kernel knows (block devices sr* in sysfs), asked

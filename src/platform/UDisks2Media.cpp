@@ -79,8 +79,14 @@ bool CUDisks2Media::Available() const {
     return activatable.isValid() && activatable.value().contains(name);
 }
 
+FileSystemId CUDisks2Media::Identify(const std::string& device) {
+    const auto found = m_identities.find(device);
+    return found == m_identities.end() ? FileSystemId{} : found->second;
+}
+
 std::vector<UnmountedMedium> CUDisks2Media::ListUnmountedMedia() {
     std::vector<UnmountedMedium> media;
+    m_identities.clear();
     if (!Available()) return media;
     QDBusMessage call =
         QDBusMessage::createMethodCall(QString::fromLatin1(kUDisks2Service), QString::fromLatin1(kRootPath),
@@ -133,6 +139,8 @@ std::vector<UnmountedMedium> CUDisks2Media::ListUnmountedMedia() {
         medium.device = device;
         medium.label = block->value(QStringLiteral("IdLabel")).toString().toStdU16String();
         medium.driveType = drive->second.optical ? DRIVE_CDROM : DRIVE_REMOVABLE;
+        m_identities[device] = {block->value(QStringLiteral("IdType")).toString().toStdString(),
+                                block->value(QStringLiteral("IdUUID")).toString().toStdString()};
         media.push_back(std::move(medium));
     }
     // Optical drives that hold no medium, named by their block device.

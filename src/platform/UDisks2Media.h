@@ -6,6 +6,7 @@
 
 #include <QDBusConnection>
 #include <chrono>
+#include <map>
 
 #include "platform/RemovableMedia.h"
 
@@ -27,10 +28,13 @@ public:
     // waits for the answer while this thread's events go on; the error
     // AlreadyMounted counts as success.
     bool Mount(const std::string& device) override;
+    // IdType and IdUUID of the device's block object in the last list.
+    FileSystemId Identify(const std::string& device) override;
 
 private:
     QDBusConnection m_connection;
     std::chrono::milliseconds m_timeout;
+    std::map<std::string, FileSystemId> m_identities;
 };
 
 }  // namespace volcatra

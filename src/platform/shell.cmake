@@ -4,8 +4,11 @@ find_package(Qt6 REQUIRED COMPONENTS Core)
 add_library(volcatra_platform_shell STATIC ${CMAKE_CURRENT_LIST_DIR}/ShellTypeNames.cpp)
 target_link_libraries(volcatra_platform_shell PUBLIC volcatra_model PRIVATE Qt6::Core)
 
-# Removable media through UDisks2 on the system bus (QtDBus).
+# Removable media through UDisks2 on the system bus and the file manager on
+# the session bus (QtDBus).
 find_package(Qt6 REQUIRED COMPONENTS DBus)
-add_library(volcatra_platform_udisks STATIC ${CMAKE_CURRENT_LIST_DIR}/UDisks2Media.cpp)
+add_library(volcatra_platform_udisks STATIC ${CMAKE_CURRENT_LIST_DIR}/UDisks2Media.cpp
+                                            ${CMAKE_CURRENT_LIST_DIR}/FreedesktopFileManager.cpp)
+set_target_properties(volcatra_platform_udisks PROPERTIES AUTOMOC ON)
 target_include_directories(volcatra_platform_udisks PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(volcatra_platform_udisks PUBLIC volcatra_platform_media Qt6::DBus)

@@ -20,6 +20,9 @@ void GuiTest::SetUp() {
     settings->clear();
     settings->sync();
     m_clipboard.Clear();
+    m_volumes = {};
+    m_fileManager.requests.clear();
+    m_media = {};
 }
 
 void GuiTest::TearDown() {
@@ -37,6 +40,9 @@ CFSRecApp& GuiTest::MakeApp(std::function<void(AppServices&)> adjust) {
     AppServices services;
     services.m_messages = &m_messages;
     services.m_clipboard = &m_clipboard;
+    services.m_volumes = &m_volumes;
+    services.m_fileManager = &m_fileManager;
+    services.m_removableMedia = &m_media;
     services.m_programDirectory = QCoreApplication::applicationDirPath();
     services.m_runDialog = [this](QDialog& dialog) { return m_dialogHandler ? m_dialogHandler(dialog) : 0; };
     if (adjust) adjust(services);

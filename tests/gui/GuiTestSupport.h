@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "CatalogueBuilder.h"
+#include "FakeLocateServices.h"
 #include "ScriptedMessageService.h"
 #include "app/FSRecApp.h"
 #include "app/MainFrame.h"
@@ -52,6 +53,11 @@ protected:
 
     ScriptedMessageService m_messages;
     CMemoryClipboard m_clipboard;
+    // The mounted volumes and the file manager the windows see: none
+    // mounted, and every request recorded.
+    FakeVolumeQuery m_volumes;
+    RecordingFileManager m_fileManager;
+    FakeRemovableMedia m_media;
     // Answers the options sheet, the about box and the other modal dialogs.
     std::function<int(QDialog&)> m_dialogHandler;
     QTemporaryDir m_dir;
