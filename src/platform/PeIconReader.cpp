@@ -304,28 +304,79 @@ PeIconResult ReadPeGroupIcon(const PeReadAt& readAt, uint64_t fileSize, int grou
     return result;
 }
 
-PeIconResult ReadPeGroupIconFile(const std::string& path, int group) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return PeIconResult{PeIconStatus::ReadError, {}};
+namespace {
+
+// Opens path for reading when it is a regular file: the descriptor, -1 with
+// status NoIcon for another kind of file, -1 with ReadError on an error.
+// O_NONBLOCK keeps a FIFO from blocking the open.
+int OpenRegular(const std::string& path, uint64_t& size, PeIconStatus& status) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    status = PeIconStatus::ReadError;
+    if (fd < 0) return -1;
     struct stat info {};
     if (fstat(fd, &info) != 0) {
         close(fd);
-        return PeIconResult{PeIconStatus::ReadError, {}};
+        return -1;
     }
-    const PeReadAt readAt = [fd](uint64_t offset, void* buffer, size_t size) -> int64_t {
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t got = pread(fd, static_cast<uint8_t*>(buffer) + done, size - done, off_t(offset + done));
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                return -1;
-            }
-            if (got == 0) break;
-            done += size_t(got);
+    if (!S_ISREG(info.st_mode)) {
+        status = PeIconStatus::NoIcon;
+        close(fd);
+        return -1;
+    }
+    size = uint64_t(info.st_size);
+    status = PeIconStatus::Found;
+    return fd;
+}
+
+int64_t ReadFully(int fd, uint64_t offset, void* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(fd, static_cast<uint8_t*>(buffer) + done, size - done, off_t(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return -1;
         }
-        return int64_t(done);
+        if (got == 0) break;
+        done += size_t(got);
+    }
+    return int64_t(done);
+}
+
+}  // namespace
+
+PeIconResult ReadPeGroupIconFile(const std::string& path, int group) {
+    uint64_t size = 0;
+    PeIconStatus status = PeIconStatus::NoIcon;
+    const int fd = OpenRegular(path, size, status);
+    if (fd < 0) return PeIconResult{status, {}};
+    const PeReadAt readAt = [fd](uint64_t offset, void* buffer, size_t count) {
+        return ReadFully(fd, offset, buffer, count);
     };
-    PeIconResult result = ReadPeGroupIcon(readAt, uint64_t(info.st_size), group);
+    PeIconResult result = ReadPeGroupIcon(readAt, size, group);
+    close(fd);
+    return result;
+}
+
+PeIconResult ReadSmallRegularFile(const std::string& path, size_t maxSize) {
+    uint64_t size = 0;
+    PeIconStatus status = PeIconStatus::NoIcon;
+    const int fd = OpenRegular(path, size, status);
+    if (fd < 0) return PeIconResult{status, {}};
+    PeIconResult result;
+    if (size <= maxSize) {
+        try {
+            result.icoBytes.resize(size_t(size));
+            const int64_t got = ReadFully(fd, 0, result.icoBytes.data(), result.icoBytes.size());
+            if (got < 0) {
+                result.status = PeIconStatus::ReadError;
+            } else {
+                result.icoBytes.resize(size_t(got));
+                result.status = PeIconStatus::Found;
+            }
+        } catch (const std::bad_alloc&) {
+            result = PeIconResult{};
+        }
+    }
     close(fd);
     return result;
 }

@@ -41,7 +41,13 @@ inline constexpr size_t kPeMaxGroupSize = 6 + 14 * 512;  // one RT_GROUP_ICON
 // -group.
 PeIconResult ReadPeGroupIcon(const PeReadAt& readAt, uint64_t fileSize, int group = 0);
 
-// The same for a file on disk.
+// The same for a file on disk. Only regular files are read (a FIFO or a
+// device is never opened for reading); others give NoIcon.
 PeIconResult ReadPeGroupIconFile(const std::string& path, int group = 0);
+
+// The whole of a small regular file, for .ico and .cur files: Found with its
+// bytes, NoIcon for a file that is not regular or larger than maxSize,
+// ReadError when it cannot be opened or read.
+PeIconResult ReadSmallRegularFile(const std::string& path, size_t maxSize);
 
 }  // namespace volcatra
