@@ -58,15 +58,16 @@ bench: deps
 	cmake --build $(BUILD_DIR)-release -j $(JOBS)
 	$(BUILD_DIR)-release/bench/catalogue_bench
 
-# libFuzzer targets (clang). `make fuzz-run` fuzzes the catalogue reader and
-# the ARJ header reader for FUZZ_SECONDS seconds each, starting from the
-# sample catalogues and the archive fixtures.
+# libFuzzer targets (clang). `make fuzz-run` fuzzes the catalogue reader, the
+# ARJ header reader and the PE icon reader for FUZZ_SECONDS seconds each,
+# starting from the sample catalogues, the archive fixtures and the small
+# executables in fuzz/pe-seeds.
 fuzz:
 	@bash scripts/install-deps --fuzz
 	@test -f $(FUZZ_DIR)/build.ninja || CC=clang CXX=clang++ $(CMAKE_CONFIGURE) -B $(FUZZ_DIR) \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLCATRA_BUILD_FUZZ=ON -DVOLCATRA_BUILD_TESTS=OFF \
 	  -DVOLCATRA_BUILD_BENCH=OFF -DVOLCATRA_BUILD_GUI=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target catalogue_reader_fuzz arj_reader_fuzz
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target catalogue_reader_fuzz arj_reader_fuzz pe_icon_reader_fuzz
 
 fuzz-run: fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
@@ -76,6 +77,9 @@ fuzz-run: fuzz
 	mkdir -p $(FUZZ_DIR)/arj-corpus
 	$(FUZZ_DIR)/fuzz/arj_reader_fuzz $(FUZZ_DIR)/arj-corpus tests/reading/data -max_total_time=$(FUZZ_SECONDS) \
 	  -max_len=8192 -rss_limit_mb=2048 -print_final_stats=1
+	mkdir -p $(FUZZ_DIR)/pe-corpus
+	$(FUZZ_DIR)/fuzz/pe_icon_reader_fuzz $(FUZZ_DIR)/pe-corpus fuzz/pe-seeds -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=16384 -rss_limit_mb=2048 -print_final_stats=1
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

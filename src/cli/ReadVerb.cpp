@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,6 +29,7 @@
 #include "platform/DirectoryListing.h"
 #include "platform/MountedVolumes.h"
 #include "reading/ArchiveContents.h"
+#include "reading/QtIconPass.h"
 #include "reading/ReadCommand.h"
 #include "reading/ReadPath.h"
 #include "reading/ReadProgress.h"
@@ -38,7 +40,7 @@ namespace volcatra {
 namespace {
 
 constexpr char kReadHelp[] =
-    "Usage: volcatra-cli read PATH -o CATALOGUE.fsr [--no-archives]\n"
+    "Usage: volcatra-cli read PATH -o CATALOGUE.fsr [--no-archives] [--icons]\n"
     "                         [--replace | --add] [--name TEXT] [--comment TEXT]\n"
     "\n"
     "Reads the mounted volume or folder PATH (every file and folder with its\n"
@@ -50,6 +52,9 @@ constexpr char kReadHelp[] =
     "\n"
     "  -o, --output FILE   the catalogue file to write or extend\n"
     "  --no-archives       do not list the members of archive files\n"
+    "  --icons             also keep the icons files carry on the medium (Windows\n"
+    "                      programs and libraries, .ico and .cur files, the\n"
+    "                      medium's autorun.inf icon; shortcuts with the arrow)\n"
     "  --replace           when CATALOGUE.fsr already records the same medium or\n"
     "                      folder (same serial number, label and folder), read it\n"
     "                      again in place of the recorded volume: its position,\n"
@@ -332,6 +337,7 @@ struct ReadOptions {
     std::string path;
     std::string output;
     bool archives = true;
+    bool icons = false;
     SameVolumeAnswer sameVolume = SameVolumeAnswer::Ask;
     std::optional<std::u16string> name;
     std::optional<std::u16string> comment;
@@ -376,6 +382,8 @@ bool ParseArgs(const CliArgs& args, ReadOptions& options) {
             options.output = a.substr(9);
         } else if (a == "--no-archives") {
             options.archives = false;
+        } else if (a == "--icons") {
+            options.icons = true;
         } else if (a == "--replace") {
             replace = true;
         } else if (a == "--add") {
@@ -392,6 +400,13 @@ bool ParseArgs(const CliArgs& args, ReadOptions& options) {
     if (replace) options.sameVolume = SameVolumeAnswer::Replace;
     if (add) options.sameVolume = SameVolumeAnswer::Add;
     return !options.path.empty() && !options.output.empty();
+}
+
+// The folder of this program's executable, where "Through.ico" lies.
+QString ProgramDirectory() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? QString() : QString::fromStdString(self.parent_path().string());
 }
 
 int ReadFailed(std::ostream& err, const std::string& detail = {}) {
@@ -457,6 +472,7 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
             STDERR_FILENO, ::isatty(STDERR_FILENO) == 1,
             [&root] { return uint64_t(root.m_folderCount) + root.m_fileCount; }, progressSlot);
     };
+    if (options.icons) readServices.readIcons = MakeQtIconPass(PrepareIconImagesFromFiles(ProgramDirectory()));
     // The command line stands in for the read dialog.
     const ReadDialog dialog = [&choice](bool, const std::u16string&) { return choice; };
     // A new catalogue stands only together with a volume read into it.
@@ -494,6 +510,7 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     request.path = readPath;
     request.driveType = driveType;
     request.sameVolume = options.sameVolume;
+    request.readIcons = options.icons;
     request.name = options.name;
     request.comment = options.comment;
 

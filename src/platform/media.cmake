@@ -10,6 +10,7 @@ add_library(volcatra_platform_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ArjReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DirectoryListing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MountedVolumes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PeIconReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemovableMedia.cpp
 )
 target_include_directories(volcatra_platform_media PUBLIC ${PROJECT_SOURCE_DIR}/src)

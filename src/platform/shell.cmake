@@ -12,3 +12,11 @@ add_library(volcatra_platform_udisks STATIC ${CMAKE_CURRENT_LIST_DIR}/UDisks2Med
 set_target_properties(volcatra_platform_udisks PROPERTIES AUTOMOC ON)
 target_include_directories(volcatra_platform_udisks PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(volcatra_platform_udisks PUBLIC volcatra_platform_media Qt6::DBus)
+
+# Icon pictures with QImage (QtGui without a display): the reduction to the
+# stored format and .ico files.
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+add_library(volcatra_platform_icons STATIC ${CMAKE_CURRENT_LIST_DIR}/IconImages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QtIconSource.cpp)
+target_include_directories(volcatra_platform_icons PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(volcatra_platform_icons PUBLIC volcatra_platform_media Qt6::Gui)

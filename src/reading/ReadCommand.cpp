@@ -247,7 +247,7 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
             bool done = ReadVolume(*c.root, scan, c.request.driveType, c.readPath, c.rootPath, progress, &c.failure);
             // The icon phase.
             if (done && c.request.readIcons && c.readIcons)
-                done = c.readIcons(*c.root, progress, c.readPath, c.rootPath);
+                done = c.readIcons(*c.root, progress, scanMessages, c.readPath, c.rootPath);
             return done;
         } catch (const std::bad_alloc&) {
             return false;

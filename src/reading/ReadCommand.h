@@ -86,11 +86,13 @@ struct ReadReport {
     bool abandoned = false;
 };
 
-// The icon phase over a volume just read: (root, progress, readPath,
-// rootPath) → success. It runs after the directory phase when icons are
-// asked for; a failure or a cancel fails the whole read.
-using IconPass = std::function<bool(CRootEntry& root, IReadProgress* progress, const std::string& readPath,
-                                    const std::string& rootPath)>;
+// The icon phase over a volume just read: (root, progress, messages,
+// readPath, rootPath) → success. It runs after the directory phase when
+// icons are asked for, with the message service of the scan; a failure or a
+// cancel fails the whole read. A job keeps a copy of it, so what it needs
+// lives as long as the copy.
+using IconPass = std::function<bool(CRootEntry& root, IReadProgress* progress, IMessageService& messages,
+                                    const std::string& readPath, const std::string& rootPath)>;
 
 // The directory phase and the icon phase of one read into a root that is
 // not yet in the document, with the progress object (or none) and the

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeDatabase>
-#include <QPainter>
-#include <QPainterPath>
+
+#include "platform/IconImages.h"
 
 namespace volcatra {
 
@@ -87,24 +87,7 @@ bool CSysImageList::LoadOverlayIcon(const QString& directory) {
     // The ico reader may refuse canRead() for sound files; read() decides.
     QImage image(path);
     if (image.isNull()) return false;
-    image =
-        image.convertToFormat(QImage::Format_ARGB32).scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // The shortcut arrow in the lower left corner.
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::white);
-    painter.drawRect(QRectF(0.5, 20.5, 11, 11));
-    QPainterPath arrow;
-    arrow.moveTo(3, 29);
-    arrow.lineTo(8, 24);
-    arrow.moveTo(5, 23.5);
-    arrow.lineTo(8.5, 23.5);
-    arrow.lineTo(8.5, 27);
-    painter.setPen(QPen(QColor(0, 0, 160), 1.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(arrow);
-    painter.end();
+    image = MakeOverlayPicture(image);
     m_overlay = QIcon(QPixmap::fromImage(image));
     return !m_overlay.isNull();
 }

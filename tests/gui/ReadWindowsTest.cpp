@@ -232,6 +232,11 @@ protected:
         services.builtInArchivers = false;
         services.abandonAfter = m_abandonAfter;
         services.removableMedia = &m_media;
+        // The medium is in memory; the icon phase reads files on disk and is
+        // tested over real files on its own.
+        services.readIcons = [](CRootEntry&, IReadProgress*, IMessageService&, const std::string&, const std::string&) {
+            return true;
+        };
         services.findMedium = [this](const std::string& drive, const std::string& path) -> std::optional<MediumRoot> {
             if (!m_mediumPresent) return std::nullopt;
             if (drive == "/dev/sdc1") {

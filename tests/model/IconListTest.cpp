@@ -2,6 +2,7 @@
 // block in the catalogue stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -161,6 +162,127 @@ TEST(IconListTest, ShortDataIsAFormatError) {
         // The count alone reserved nothing beyond what the data could hold.
         EXPECT_LE(list.m_images.capacity(), 1u);
     }
+}
+
+// A stored image of one opaque palette colour, or fully transparent for -1.
+CStoredImage Plain(int colour) {
+    CStoredImage image{};
+    if (colour < 0) {
+        std::fill(image.begin(), image.begin() + kSmallColourOffset, uint8_t(0xFF));
+        return image;
+    }
+    std::fill(image.begin() + kSmallColourOffset, image.end(), uint8_t(colour * 0x11));
+    return image;
+}
+
+// Sets pixel (x, y) of the large (32) or small (16) picture to palette
+// colour `colour`, or makes it transparent for -1.
+void SetPixel(CStoredImage& image, int size, int x, int y, int colour) {
+    const size_t mask = (size == 32 ? kLargeMaskOffset : kSmallMaskOffset) + size_t(y * size / 8 + x / 8);
+    const size_t pixel = (size == 32 ? kLargeColourOffset : kSmallColourOffset) + size_t(y * size / 2 + x / 2);
+    const uint8_t bit = uint8_t(0x80 >> (x % 8));
+    const uint8_t nibble = x % 2 ? 0x0F : 0xF0;
+    image[pixel] &= uint8_t(~nibble);
+    if (colour < 0) {
+        image[mask] |= bit;
+    } else {
+        image[mask] &= uint8_t(~bit);
+        image[pixel] |= uint8_t(x % 2 ? colour : colour << 4);
+    }
+}
+
+uint32_t Pixel(const CStoredImage& image, int size, int x, int y) {
+    const auto pair = DecodeStoredImage(image);
+    const CIconPicture& picture = size == 32 ? pair->m_large : pair->m_small;
+    return picture.m_pixels[size_t(y * size + x)];
+}
+
+TEST(IconOrganizeTest, OverlayReplacesTheIconWhereItIsOpaque) {
+    // The icon: red with a transparent pixel; the overlay: transparent but
+    // for a blue pixel at an even and a green one at an odd position.
+    CStoredImage icon = Plain(9);
+    CStoredImage overlay = Plain(-1);
+    for (const int size : {32, 16}) {
+        SetPixel(icon, size, 5, 3, -1);
+        SetPixel(overlay, size, 2, 7, 12);
+        SetPixel(overlay, size, 3, size - 1, 10);
+        SetPixel(overlay, size, 5, 3, 15);
+    }
+    MergeOverlay(icon, overlay);
+    for (const int size : {32, 16}) {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(Pixel(icon, size, 2, 7), 0xFF0000FFu);
+        EXPECT_EQ(Pixel(icon, size, 3, size - 1), 0xFF00FF00u);
+        EXPECT_EQ(Pixel(icon, size, 5, 3), 0xFFFFFFFFu);  // the overlay covers a hole of the icon
+        EXPECT_EQ(Pixel(icon, size, 2, 6), 0xFFFF0000u);  // the icon shows through
+        EXPECT_EQ(Pixel(icon, size, 3, 7), 0xFFFF0000u);
+    }
+    // A transparent overlay changes nothing.
+    CStoredImage unchanged = Plain(4);
+    SetPixel(unchanged, 32, 0, 0, -1);
+    const CStoredImage before = unchanged;
+    MergeOverlay(unchanged, Plain(-1));
+    EXPECT_EQ(unchanged, before);
+}
+
+TEST(IconOrganizeTest, StoresEachPictureOnceInReverseCaptureOrder) {
+    const CStoredImage drive = Plain(3), a = Plain(9), b = Plain(10), shortcutType = Plain(7);
+    CStoredImage overlay = Plain(-1);
+    SetPixel(overlay, 32, 0, 31, 0);
+    CStoredImage merged = shortcutType;
+    MergeOverlay(merged, overlay);
+    struct Case {
+        const char* name;
+        CStoredImage drive;
+        std::vector<uint16_t> remap;
+        std::vector<CStoredImage> stored;
+    };
+    const Case cases[] = {
+        // Captured: drive, a, b, a, two shortcuts of one type.
+        {"drive icon of its own", drive, {0xFFFF, 1, 2, 1, 0, 0}, {merged, a, b}},
+        {"drive icon shared by a file", b, {2, 1, 2, 1, 0, 0}, {merged, a, b}},
+        {"drive icon equal to a shortcut's merged picture", merged, {0, 1, 2, 1, 0, 0}, {merged, a, b}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CIconList list;
+        EXPECT_EQ(list.AddCapturedIcon(c.drive, kCapturedDriveIcon), 1);
+        EXPECT_EQ(list.AddCapturedIcon(a, 0), 2);
+        EXPECT_EQ(list.AddCapturedIcon(b, 0), 3);
+        EXPECT_EQ(list.AddCapturedIcon(a, 0), 4);
+        EXPECT_EQ(list.AddCapturedIcon(shortcutType, kCapturedShortcut), 5);
+        EXPECT_EQ(list.AddCapturedIcon(shortcutType, kCapturedShortcut), 6);
+        list.m_indexMap.assign(10, 1);
+        std::vector<uint16_t> remap;
+        ASSERT_TRUE(list.Organize(overlay, remap));
+        EXPECT_EQ(remap, c.remap);
+        ASSERT_EQ(list.m_images.size(), c.stored.size());
+        for (size_t i = 0; i < c.stored.size(); ++i)
+            EXPECT_TRUE(
+                std::equal(c.stored[i].begin(), c.stored[i].end(), list.m_images[i].begin(), list.m_images[i].end()))
+                << i;
+        EXPECT_TRUE(list.m_indexMap.empty());
+        EXPECT_TRUE(list.m_capturedImages.empty());
+    }
+    // Nothing captured but the drive: no stored image.
+    CIconList onlyDrive;
+    onlyDrive.AddCapturedIcon(drive, kCapturedDriveIcon);
+    std::vector<uint16_t> remap;
+    ASSERT_TRUE(onlyDrive.Organize(overlay, remap));
+    EXPECT_EQ(remap, std::vector<uint16_t>{0xFFFF});
+    EXPECT_TRUE(onlyDrive.m_images.empty());
+}
+
+TEST(IconOrganizeTest, NumbersEndAt32767) {
+    CIconList list;
+    const CStoredImage picture = Plain(1);
+    for (size_t i = 1; i <= kMaxIconNumbers; ++i) ASSERT_EQ(list.AddCapturedIcon(picture, 0), int(i));
+    EXPECT_EQ(list.AddCapturedIcon(picture, 0), 0);
+    EXPECT_EQ(list.AddCapturedIcon(picture, kCapturedShortcut), 0);
+    std::vector<uint16_t> remap;
+    ASSERT_TRUE(list.Organize(Plain(-1), remap));
+    EXPECT_EQ(list.m_images.size(), 1u);
+    EXPECT_EQ(remap.size(), kMaxIconNumbers);
 }
 
 }  // namespace

@@ -482,15 +482,15 @@ TEST(ReadCommandTest, AFailedOrCancelledReadLeavesTheDocumentExactlyAsBefore) {
         {"no disk space figures", [](ReadRig& f) { f.fs.diskSpaceFails = true; }, {}, false},
         {"icon phase fails",
          [](ReadRig& f) {
-             f.services.readIcons = [](CRootEntry&, IReadProgress*, const std::string&, const std::string&) {
-                 return false;
-             };
+             f.services.readIcons = [](CRootEntry&, IReadProgress*, IMessageService&, const std::string&,
+                                       const std::string&) { return false; };
          },
          {},
          false},
         {"icon phase cancelled",
          [](ReadRig& f) {
-             f.services.readIcons = [&f](CRootEntry&, IReadProgress* progress, const std::string&, const std::string&) {
+             f.services.readIcons = [&f](CRootEntry&, IReadProgress* progress, IMessageService&, const std::string&,
+                                         const std::string&) {
                  static_cast<RecordingProgress*>(progress)->RequestCancel();
                  return !(progress->TakeCancelRequest() &&
                           f.messages.Show(kCancelReadQuestion, MessageButtons::YesNo, MessageIcon::Question) ==
@@ -501,9 +501,8 @@ TEST(ReadCommandTest, AFailedOrCancelledReadLeavesTheDocumentExactlyAsBefore) {
          false},
         {"out of memory in the icon phase",
          [](ReadRig& f) {
-             f.services.readIcons = [](CRootEntry&, IReadProgress*, const std::string&, const std::string&) -> bool {
-                 throw std::bad_alloc();
-             };
+             f.services.readIcons = [](CRootEntry&, IReadProgress*, IMessageService&, const std::string&,
+                                       const std::string&) -> bool { throw std::bad_alloc(); };
          },
          {},
          false},
@@ -579,8 +578,8 @@ TEST(ReadCommandTest, SuccessOrderAndTheIconPhase) {
         ReadRig f;
         int iconRuns = 0;
         if (c.hook)
-            f.services.readIcons = [&](CRootEntry& root, IReadProgress* progress, const std::string& readPath,
-                                       const std::string& rootPath) {
+            f.services.readIcons = [&](CRootEntry& root, IReadProgress* progress, IMessageService&,
+                                       const std::string& readPath, const std::string& rootPath) {
                 ++iconRuns;
                 f.events.push_back("icons");
                 EXPECT_EQ(root.m_fileCount, 2u) << "after the directory phase";

@@ -8,8 +8,10 @@
 #include "platform/ArchiverLibraries.h"
 #include "platform/UDisks2Media.h"
 #include "reading/ArchiveContents.h"
+#include "reading/QtIconPass.h"
 #include "reading/ui/ReadProgDlg.h"
 #include "reading/ui/WorkerRead.h"
+#include "ui/SysImageList.h"
 
 namespace volcatra {
 
@@ -35,7 +37,27 @@ private:
     QPointer<QWidget> m_owner;
 };
 
+IconImages Render(const QIcon& icon) {
+    if (icon.isNull()) return {};
+    return IconImages{icon.pixmap(32, 32).toImage(), icon.pixmap(16, 16).toImage()};
+}
+
 }  // namespace
+
+PreparedIconImages PrepareThemeIconImages() {
+    CSysImageList& list = CSysImageList::Instance();
+    PreparedIconImages images;
+    images.overlay = Render(list.OverlayIcon());
+    images.linkShortcut = Render(list.Icon(list.IndexForName(QStringLiteral("a.lnk"), false)));
+    images.pifShortcut = Render(list.Icon(list.IndexForName(QStringLiteral("a.pif"), false)));
+    images.hardDisk = Render(list.Icon(CSysImageList::kHardDisk));
+    images.opticalDisc = Render(list.Icon(CSysImageList::kOpticalDisc));
+    images.removableDisk = Render(list.Icon(CSysImageList::kRemovableDisk));
+    // A theme without drive pictures: the generic file's picture stands in.
+    for (IconImages* drive : {&images.hardDisk, &images.opticalDisc, &images.removableDisk})
+        if (drive->large.isNull()) *drive = Render(list.Icon(CSysImageList::kGenericFile));
+    return images;
+}
 
 CQtReadCommand::CQtReadCommand(QtReadServices services) : m_services(std::move(services)) {
     if (!m_services.fileSystem) {
@@ -87,6 +109,9 @@ bool CQtReadCommand::Read(CFSRecDoc& document, bool isNew) {
                         m_services.owner ? m_services.owner() : QApplication::activeWindow());
         services.removableMedia = &*mounter;
     }
+    // The pictures of the theme are made here, on the user-interface
+    // thread; the phase itself runs with the scan.
+    services.readIcons = m_services.readIcons ? m_services.readIcons : MakeQtIconPass(PrepareThemeIconImages());
     services.showWaitCursor = [](bool busy) {
         // The busy arrow: the progress dialog's Cancel stays a target.
         if (busy)

@@ -13,6 +13,7 @@
 #include "document/FSRecDoc.h"
 #include "platform/DirectoryListing.h"
 #include "platform/MessageService.h"
+#include "platform/QtIconSource.h"
 #include "reading/DriveList.h"
 #include "reading/ReadCommand.h"
 #include "reading/ui/DriveDlg.h"
@@ -50,7 +51,14 @@ struct QtReadServices {
     // How long a cancel request waits for a blocked scan before the user
     // may abandon the read.
     std::chrono::milliseconds abandonAfter = kAbandonAfter;
+    // The icon phase. Unset: pictures from files on the medium, with the
+    // type icons and the overlay of the process-wide image list.
+    IconPass readIcons;
 };
+
+// The type icons and the overlay the icon phase needs, rendered from the
+// process-wide image list (on the user-interface thread).
+PreparedIconImages PrepareThemeIconImages();
 
 class CQtReadCommand {
 public:
