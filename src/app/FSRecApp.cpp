@@ -202,6 +202,7 @@ std::unique_ptr<CCatalogueDocument> CFSRecApp::MakeDocument() {
     CatalogueServices services;
     services.m_messages = m_services.m_messages;
     services.m_clipboard = m_services.m_clipboard;
+    services.m_dragService = m_services.m_dragService;
     services.m_saveDialog = m_services.m_saveDialog;
     services.m_longWork = m_services.m_longWork ? m_services.m_longWork : &m_longWork;
     services.m_writeListing = [](const std::vector<CRootEntry*>& roots, int format) {
@@ -272,6 +273,9 @@ void CFSRecApp::OpenSearchWindow(CFSRecDoc* source) {
 bool CFSRecApp::CloseDocument(CCatalogueDocument& document) {
     // A catalogue being searched stays open until its search has ended.
     if (document.IsBeingSearched()) return false;
+    // A name being typed in place is part of what is offered for saving.
+    for (CChildFrame* frame : m_mainFrame->CatalogueFrames())
+        if (&frame->Document() == &document) frame->CommitLabelEdit();
     if (!document.SaveModified()) return false;
     for (CChildFrame* frame : m_mainFrame->CatalogueFrames())
         if (&frame->Document() == &document) frame->CloseWithoutCheck();
@@ -279,6 +283,7 @@ bool CFSRecApp::CloseDocument(CCatalogueDocument& document) {
 }
 
 bool CFSRecApp::CloseAllDocuments() {
+    for (CChildFrame* frame : m_mainFrame->CatalogueFrames()) frame->CommitLabelEdit();
     for (const auto& document : m_documents)
         if (!document->SaveModified()) return false;
     for (CChildFrame* frame : m_mainFrame->CatalogueFrames()) frame->CloseWithoutCheck();

@@ -57,6 +57,8 @@ struct AppServices {
     IMessageService* m_messages = nullptr;  // required
     ISaveDialogHost* m_saveDialog = nullptr;
     IClipboard* m_clipboard = nullptr;
+    // Runs the drags of volumes; unset: volumes cannot be dragged.
+    IDragService* m_dragService = nullptr;
     // Runs the writing and reading of catalogue files; unset: a worker
     // thread with the wait cursor and a progress dialog.
     ILongWorkRunner* m_longWork = nullptr;

@@ -248,6 +248,14 @@ CMainFrame::CMainFrame(CFSRecApp& app) : m_app(app) {
     m_mdi->setTabsClosable(true);
     m_mdi->setTabsMovable(true);
     m_mdi->setDocumentMode(true);
+    // A volume dragged over a tab brings that catalogue to the front, so that
+    // it can be dropped into another catalogue of the main window.
+    // Files dropped on the tabs still open.
+    if (auto* tabs = m_mdi->findChild<QTabBar*>()) {
+        tabs->setChangeCurrentOnDrag(true);
+        tabs->setAcceptDrops(true);
+        tabs->installEventFilter(this);
+    }
     setCentralWidget(m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         RebuildMenuBar();
@@ -711,6 +719,25 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     SaveWorkspace();
     m_app.SaveCustomState();
     event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (qobject_cast<QTabBar*>(watched)) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (drop->mimeData()->hasUrls()) {
+                dropEvent(drop);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -89,6 +89,8 @@ public:
     bool OnCommand(uint32_t id) override;
     std::optional<CommandState> QueryCommand(uint32_t id) const override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

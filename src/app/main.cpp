@@ -40,10 +40,12 @@ int main(int argc, char* argv[]) {
 
     CQtMessageService messages;
     CQtClipboard clipboard;
+    CQtDragService drags;
     CQtSaveDialogHost saveDialog;
     AppServices services;
     services.m_messages = &messages;
     services.m_clipboard = &clipboard;
+    services.m_dragService = &drags;
     services.m_saveDialog = &saveDialog;
     services.m_chooseOpenFile = []() {
         return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),

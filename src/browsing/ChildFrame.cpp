@@ -82,6 +82,12 @@ void CChildFrame::ShowRecord(const std::u16string& folderPath, const std::u16str
     ActivateList();
 }
 
+bool CChildFrame::CommitLabelEdit() {
+    const bool tree = m_tree && m_tree->CommitLabelEdit();
+    const bool list = m_list && m_list->CommitLabelEdit();
+    return tree || list;
+}
+
 void CChildFrame::CloseWithoutCheck() {
     m_skipCheck = true;
     close();
@@ -89,6 +95,7 @@ void CChildFrame::CloseWithoutCheck() {
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
     if (!m_skipCheck) {
+        CommitLabelEdit();
         // The widths are taken even when the close is then cancelled.
         const int treeWidth = m_tree->width() - 2 * m_tree->frameWidth();
         const std::array<int, 4> columns = m_list->ColumnWidths();

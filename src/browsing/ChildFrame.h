@@ -81,6 +81,10 @@ public:
     // the list, and makes the list the active pane.
     void ShowRecord(const std::u16string& folderPath, const std::u16string& name);
 
+    // Commits a label edit still open in the tree or the list, so that a
+    // close keeps the typed name (and asks to save it); false when none was.
+    bool CommitLabelEdit();
+
     // Closes without taking the widths or asking to save.
     void CloseWithoutCheck();
     bool IsClosed() const { return m_closed; }

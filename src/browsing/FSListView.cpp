@@ -1,5 +1,6 @@
 #include "browsing/FSListView.h"
 
+#include <QDropEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 #include "browsing/FSTreeView.h"
+#include "browsing/VolumeDragDrop.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"
 #include "ui/SysImageList.h"
@@ -65,6 +67,29 @@ int WidestNumberWidth(const QFontMetrics& metrics, const QString& text) {
     for (QChar c : text) width += c.isDigit() ? digit : metrics.horizontalAdvance(c);
     return width;
 }
+
+// A row view of the file list that hands the drags of its rows and the data
+// dragged over it to the file list.
+template <typename Base>
+class CRowView : public Base {
+public:
+    CRowView(CFSListView& list) : Base(&list), m_list(list) {
+        this->setDragEnabled(true);
+        this->setAcceptDrops(true);
+        this->setDragDropMode(QAbstractItemView::DragDrop);
+        this->setDropIndicatorShown(false);
+    }
+
+protected:
+    void startDrag(Qt::DropActions) override { m_list.StartRowDrag(this); }
+    void dragEnterEvent(QDragEnterEvent* event) override { m_list.RowDragOver(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { m_list.RowDragOver(event); }
+    void dragLeaveEvent(QDragLeaveEvent* event) override { event->accept(); }
+    void dropEvent(QDropEvent* event) override { m_list.RowDrop(event); }
+
+private:
+    CFSListView& m_list;
+};
 
 }  // namespace
 
@@ -258,8 +283,10 @@ QVariant CFSListModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags CFSListModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    // Label editing is on only while the volume list is shown.
-    if (!m_root && index.column() == 0 && !m_document.IsBeingSearched()) flags |= Qt::ItemIsEditable;
+    // Label editing is on only while the volume list is shown; volume rows
+    // can be dragged. Neither while the catalogue is searched.
+    if (!m_root && index.column() == 0 && !m_document.IsBeingSearched())
+        flags |= Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
     return flags;
 }
 
@@ -269,7 +296,7 @@ CFSListView::CFSListView(CCatalogueDocument& document, CChildFrame& frame, const
     : QWidget(&frame), m_document(document), m_frame(frame), m_model(document, this) {
     m_stack = new QStackedLayout(this);
     m_stack->setContentsMargins(0, 0, 0, 0);
-    m_details = new QTreeView(this);
+    m_details = new CRowView<QTreeView>(*this);
     m_details->setModel(&m_model);
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
@@ -288,7 +315,7 @@ CFSListView::CFSListView(CCatalogueDocument& document, CChildFrame& frame, const
     connect(m_details->header(), &QHeaderView::sectionClicked, this, &CFSListView::OnColumnClick);
     m_details->setItemDelegateForColumn(1, new CSizeColumnDelegate(m_details));
 
-    m_icons = new QListView(this);
+    m_icons = new CRowView<QListView>(*this);
     m_icons->setModel(&m_model);
     m_icons->setSelectionModel(m_details->selectionModel());
     m_icons->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -469,6 +496,33 @@ void CFSListView::FocusRows() {
     ItemView()->setFocus(Qt::TabFocusReason);
 }
 
+CRootEntry* CFSListView::SelectedVolume() const {
+    CFileEntry* entry = m_model.EntryAt(SelectedRow());
+    return entry && IsRoot(entry) ? static_cast<CRootEntry*>(entry) : nullptr;
+}
+
+bool CFSListView::CommitLabelEdit() {
+    // Either row view may hold the editor.
+    const bool details = CommitOpenEditor(m_details);
+    const bool icons = CommitOpenEditor(m_icons);
+    return details || icons;
+}
+
+void CFSListView::StartRowDrag(QAbstractItemView* view) {
+    const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+    CFileEntry* entry = m_model.EntryAt(selected.isEmpty() ? view->currentIndex().row() : selected.front().row());
+    if (!entry || !IsRoot(entry) || m_document.IsBeingSearched()) return;
+    m_document.DragRoot(*static_cast<CRootEntry*>(entry));
+}
+
+void CFSListView::RowDragOver(QDragMoveEvent* event) {
+    VolumeDragOver(m_document, event);
+}
+
+void CFSListView::RowDrop(QDropEvent* event) {
+    VolumeDrop(m_document, event);
+}
+
 int CFSListView::SelectedRow() const {
     const QModelIndexList rows = m_details->selectionModel()->selectedIndexes();
     return rows.isEmpty() ? -1 : rows.front().row();
@@ -531,6 +585,25 @@ bool CFSListView::OnCommand(uint32_t id) {
             if (CFSTreeView* tree = m_frame.TreeView(); tree && entry)
                 tree->LocateRealFile(id == ID_SHOW_IN_FILE_MANAGER, entry);
             return true;
+        case ID_EDIT_CUT:
+            if (CRootEntry* root = SelectedVolume()) m_document.CutRoot(*root);
+            return true;
+        case ID_EDIT_COPY:
+            if (CRootEntry* root = SelectedVolume()) m_document.CopyRoot(*root);
+            return true;
+        case ID_EDIT_PASTE:
+            m_document.Paste();
+            return true;
+        case ID_RENAME: {
+            // The name of the row that is both focused and selected.
+            QAbstractItemView* view = ItemView();
+            const int row = SelectedRow();
+            if (row >= 0 && view->currentIndex().row() == row) {
+                view->setFocus(Qt::OtherFocusReason);
+                view->edit(m_model.index(row, 0));
+            }
+            return true;
+        }
         default:
             return true;
     }
@@ -548,12 +621,14 @@ std::optional<CommandState> CFSListView::QueryCommand(uint32_t id) const {
         case ID_FIND_REAL_FILE:
         case ID_SHOW_IN_FILE_MANAGER:
             return CommandState{SelectedRow() >= 0, false};
-        // The volume editing commands are shown but not offered yet.
-        case ID_EDIT_CUT:
         case ID_EDIT_COPY:
-        case ID_EDIT_PASTE:
+            return CommandState{SelectedVolume() != nullptr, false};
+        // The commands that change the volumes wait while the catalogue is searched.
+        case ID_EDIT_CUT:
         case ID_RENAME:
-            return CommandState{false, false};
+            return CommandState{SelectedVolume() != nullptr && !m_document.IsBeingSearched(), false};
+        case ID_EDIT_PASTE:
+            return CommandState{m_document.IsCommandEnabled(ID_EDIT_PASTE).value_or(false), false};
         default:
             return std::nullopt;
     }

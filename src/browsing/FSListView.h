@@ -13,6 +13,8 @@
 #include "document/Document.h"
 #include "ui/Commands.h"
 
+class QDragMoveEvent;
+class QDropEvent;
 class QStackedLayout;
 
 namespace volcatra {
@@ -122,6 +124,16 @@ public:
     // Widens the size column to show the widest size text of the catalogue
     // in the current unit; never narrows it.
     void FitSizeColumn();
+
+    // The volume of the selected row; none for other rows.
+    CRootEntry* SelectedVolume() const;
+    // Commits a label edit still open; false when none was.
+    bool CommitLabelEdit();
+    // What the row views hand over: the start of a drag of a row, data
+    // dragged over them and dropped on them.
+    void StartRowDrag(QAbstractItemView* view);
+    void RowDragOver(QDragMoveEvent* event);
+    void RowDrop(QDropEvent* event);
 
 private:
     void Fill(CFileEntry* entry);

@@ -1,6 +1,7 @@
 #include "browsing/FSTreeView.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
 #include "browsing/FSListView.h"
+#include "browsing/VolumeDragDrop.h"
 #include "browsing/VolumeProperties.h"
 #include "ui/SysImageList.h"
 
@@ -200,8 +202,10 @@ Qt::ItemFlags CFSTreeModel::flags(const QModelIndex& index) const {
     const Node* node = NodeOf(index);
     if (!node) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    // Only volume items can be renamed in place, and not while the catalogue is searched.
-    if (node->m_entry && node->m_entry == node->m_root && !m_document.IsBeingSearched()) flags |= Qt::ItemIsEditable;
+    // Only volume items can be renamed in place or dragged, and not while the
+    // catalogue is searched.
+    if (node->m_entry && node->m_entry == node->m_root && !m_document.IsBeingSearched())
+        flags |= Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
     return flags;
 }
 
@@ -221,6 +225,11 @@ CFSTreeView::CFSTreeView(CCatalogueDocument& document, CChildFrame& frame)
     setAutoScroll(true);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
+    // Volume items are dragged, volumes are dropped anywhere on the tree.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
     document.AddView(this);
 }
 
@@ -240,6 +249,41 @@ void CFSTreeView::OnUpdate(int hint, CObjectBase* object) {
 CFileEntry* CFSTreeView::SelectedEntry() const {
     const CFSTreeModel::Node* node = m_model.NodeOf(currentIndex());
     return node ? node->m_entry : nullptr;
+}
+
+CRootEntry* CFSTreeView::SelectedVolume() const {
+    const CFSTreeModel::Node* node = m_model.NodeOf(currentIndex());
+    return node && node->m_entry && node->m_entry == node->m_root ? node->m_root : nullptr;
+}
+
+bool CFSTreeView::CommitLabelEdit() {
+    return CommitOpenEditor(this);
+}
+
+void CFSTreeView::startDrag(Qt::DropActions) {
+    StartVolumeDrag();
+}
+
+void CFSTreeView::StartVolumeDrag() {
+    CRootEntry* root = SelectedVolume();
+    if (!root || m_document.IsBeingSearched()) return;
+    m_document.DragRoot(*root);
+}
+
+void CFSTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    VolumeDragOver(m_document, event);
+}
+
+void CFSTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    VolumeDragOver(m_document, event);
+}
+
+void CFSTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->accept();
+}
+
+void CFSTreeView::dropEvent(QDropEvent* event) {
+    VolumeDrop(m_document, event);
 }
 
 bool CFSTreeView::IsCatalogueSelected() const {
@@ -414,6 +458,19 @@ bool CFSTreeView::OnCommand(uint32_t id) {
         case ID_SHOW_IN_FILE_MANAGER:
             LocateRealFile(id == ID_SHOW_IN_FILE_MANAGER, nullptr);
             return true;
+        case ID_EDIT_CUT:
+            if (CRootEntry* root = SelectedVolume()) m_document.CutRoot(*root);
+            return true;
+        case ID_EDIT_COPY:
+            if (CRootEntry* root = SelectedVolume()) m_document.CopyRoot(*root);
+            return true;
+        case ID_EDIT_PASTE:
+            m_document.Paste();
+            return true;
+        case ID_RENAME:
+            setFocus(Qt::OtherFocusReason);
+            edit(currentIndex());
+            return true;
         default:
             return true;
     }
@@ -429,12 +486,14 @@ std::optional<CommandState> CFSTreeView::QueryCommand(uint32_t id) const {
         case ID_FIND_REAL_FILE:
         case ID_SHOW_IN_FILE_MANAGER:
             return CommandState{SelectedEntry() != nullptr, false};
-        // The volume editing commands are shown but not offered yet.
-        case ID_EDIT_CUT:
         case ID_EDIT_COPY:
-        case ID_EDIT_PASTE:
+            return CommandState{SelectedVolume() != nullptr, false};
+        // The commands that change the volumes wait while the catalogue is searched.
+        case ID_EDIT_CUT:
         case ID_RENAME:
-            return CommandState{false, false};
+            return CommandState{SelectedVolume() != nullptr && !m_document.IsBeingSearched(), false};
+        case ID_EDIT_PASTE:
+            return CommandState{m_document.IsCommandEnabled(ID_EDIT_PASTE).value_or(false), false};
         default:
             return std::nullopt;
     }

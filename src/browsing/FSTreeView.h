@@ -103,6 +103,12 @@ public:
     // Selects the parent of the selected item, if it has one.
     void SelectParent();
     QPoint RightClickPoint() const { return m_rightClickPoint; }
+    // The volume of the selected item; none for other items.
+    CRootEntry* SelectedVolume() const;
+    // Commits a label edit still open; false when none was.
+    bool CommitLabelEdit();
+    // The begin of a drag on the selected item: a volume is dragged.
+    void StartVolumeDrag();
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -111,6 +117,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     CCatalogueDocument& m_document;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDrag>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -98,6 +99,34 @@ bool CQtClipboard::SetVolumeData(std::vector<uint8_t> bytes) {
 bool CQtClipboard::SetText(const std::u16string& text) {
     QGuiApplication::clipboard()->setText(QString::fromStdU16String(text));
     return true;
+}
+
+// --- Drag and drop ------------------------------------------------------------------
+
+uint32_t CQtDragService::DoDragDrop(const CVolumeData& data, uint32_t allowedEffects) {
+    // The drag belongs to the widget it started from: the view that has the
+    // focus after the press on its item.
+    QObject* source = QApplication::focusWidget();
+    if (!source) source = QApplication::activeWindow();
+    if (!source) source = qApp;
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kVolumeMimeType),
+                  QByteArray(reinterpret_cast<const char*>(data.Bytes().data()), qsizetype(data.Bytes().size())));
+    QDrag drag(source);
+    drag.setMimeData(mime);
+    Qt::DropActions actions;
+    if (allowedEffects & DROPEFFECT_COPY) actions |= Qt::CopyAction;
+    if (allowedEffects & DROPEFFECT_MOVE) actions |= Qt::MoveAction;
+    const Qt::DropAction action =
+        drag.exec(actions, (allowedEffects & DROPEFFECT_MOVE) ? Qt::MoveAction : Qt::CopyAction);
+    switch (action) {
+        case Qt::CopyAction:
+            return DROPEFFECT_COPY;
+        case Qt::MoveAction:
+            return DROPEFFECT_MOVE;
+        default:
+            return DROPEFFECT_NONE;
+    }
 }
 
 // --- Save dialog -------------------------------------------------------------------

@@ -39,6 +39,13 @@ public:
     bool SetText(const std::u16string& text) override;
 };
 
+// Drags with QDrag: the volume payload in the private format, copy or move,
+// move when no key is held.
+class CQtDragService : public IDragService {
+public:
+    uint32_t DoDragDrop(const CVolumeData& data, uint32_t allowedEffects) override;
+};
+
 // The non-native save dialog that asks CFileSaveDialog when the file type
 // changes and when a name is confirmed.
 class CSaveFileDialog : public QFileDialog {
