@@ -115,6 +115,25 @@ FileIcon CQtIconSource::ReadFileIcon(const std::string& path, const QString& ext
         if (file.status != PeIconStatus::Found) return icon;
         const QByteArray bytes(reinterpret_cast<const char*>(file.icoBytes.data()), qsizetype(file.icoBytes.size()));
         images = ReadIconFile(bytes);
+    } else if (extension == u"desktop") {
+        const PeIconResult entry = ReadSmallRegularFile(path, size_t(kMaxAutorunSize));
+        if (entry.status == PeIconStatus::ReadError) icon.kind = FileIconKind::Error;
+        if (entry.status != PeIconStatus::Found) return icon;
+        const auto named = ParseDesktopEntryIcon(
+            QByteArray(reinterpret_cast<const char*>(entry.icoBytes.data()), qsizetype(entry.icoBytes.size())));
+        if (!named) return icon;
+        // A picture that is missing or cannot be decoded (SVG needs an image
+        // plugin the program does not require) leaves the type's icon.
+        const size_t slash = path.rfind('/');
+        const std::string picture = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + *named;
+        const PeIconResult file = ReadSmallRegularFile(picture, size_t(kMaxIconFileSize));
+        if (file.status != PeIconStatus::Found) return icon;
+        const QByteArray bytes(reinterpret_cast<const char*>(file.icoBytes.data()), qsizetype(file.icoBytes.size()));
+        images = ReadIconFile(bytes);
+        if (!images) {
+            const QImage image = QImage::fromData(bytes);
+            if (!image.isNull()) images = IconImages{image, QImage()};
+        }
     }
     // A damaged picture shows the type's icon, as it would on its own system.
     if (!images) return icon;
@@ -166,6 +185,26 @@ std::optional<CStoredImage> CQtIconSource::DriveIcon(const std::string& rootPath
         default:
             return m_hardDisk;
     }
+}
+
+std::optional<std::string> ParseDesktopEntryIcon(const QByteArray& entryText) {
+    bool inEntry = false;
+    for (QByteArray line : entryText.split('\n')) {
+        line = line.trimmed();
+        if (line.startsWith('[')) {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inEntry || !line.startsWith("Icon")) continue;
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0 || line.left(equals).trimmed() != "Icon") continue;
+        const QByteArray value = line.mid(equals + 1).trimmed();
+        if (value.isEmpty() || value.startsWith('/') || !value.contains('.')) return std::nullopt;
+        for (const QByteArray& part : value.split('/'))
+            if (part.isEmpty() || part == "..") return std::nullopt;
+        return value.toStdString();
+    }
+    return std::nullopt;
 }
 
 std::optional<AutorunIcon> ParseAutorunIcon(const QByteArray& autorunText) {

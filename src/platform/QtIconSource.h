@@ -64,4 +64,11 @@ struct AutorunIcon {
 };
 std::optional<AutorunIcon> ParseAutorunIcon(const QByteArray& autorunText);
 
+// The picture file a desktop entry names in the "Icon" key of its
+// [Desktop Entry] group, when that is a file beside it on the medium: a
+// relative path with an extension that stays below the entry's folder.
+// Theme icon names and absolute paths (which name files of the system the
+// entry is used on, not of the medium) give nullopt.
+std::optional<std::string> ParseDesktopEntryIcon(const QByteArray& entryText);
+
 }  // namespace volcatra

@@ -153,6 +153,19 @@ TEST(AutorunIconTest, ParsesTheIconLine) {
     }
 }
 
+TEST(DesktopEntryIconTest, TakesOnlyAPictureBesideTheEntry) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"[Desktop Entry]\nName=App\nIcon=icons/app.png\n", "icons/app.png"},
+        {"[Desktop Entry]\nIcon[de]=x.png\nIcon = app.xpm \n", "app.xpm"},
+        {"[Desktop Entry]\nIcon=accessories-text-editor\n", std::nullopt},  // a theme name
+        {"[Desktop Entry]\nIcon=/usr/share/pixmaps/app.png\n", std::nullopt},
+        {"[Desktop Entry]\nIcon=../../etc/app.png\n", std::nullopt},
+        {"[Desktop Action New]\nIcon=new.png\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(ParseDesktopEntryIcon(QByteArray(text)), expected) << text;
+}
+
 class IconMediumTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -237,6 +250,30 @@ TEST_F(IconMediumTest, ReadsOwnIconsNumbersThemAndKeepsThemInTheCatalogue) {
     EXPECT_EQ(reloaded->m_icons.m_images, root.m_icons.m_images);
     EXPECT_EQ(reloaded->m_iconNumber, root.m_iconNumber);
     EXPECT_EQ(WriteVolumePayload(*reloaded), saved);
+}
+
+TEST_F(IconMediumTest, DesktopEntriesShowThePictureTheyNameOnTheMedium) {
+    Write("app.desktop", std::string("[Desktop Entry]\nType=Application\nIcon=Tools/app.png\n"));
+    Write("theme.desktop", std::string("[Desktop Entry]\nIcon=accessories-text-editor\n"));
+    Write("gone.desktop", std::string("[Desktop Entry]\nIcon=missing.png\n"));
+    ASSERT_TRUE(Filled(48, qRgb(0, 0, 255)).save(QString::fromStdString((m_root / "Tools/app.png").string()), "PNG"));
+    CRootEntry root;
+    LocalFileSystem fileSystem;
+    const std::string path = m_root.string();
+    ASSERT_TRUE(ReadVolume(root, ReadServices{fileSystem, nullptr, nullptr}, DRIVE_FIXED, path, path, nullptr));
+    CQtIconSource source(Prepared());
+    test::ScriptedMessageService messages;
+    ASSERT_TRUE(ReadIcons(root, nullptr, messages, source, path, path));
+    EXPECT_TRUE(messages.ShownBoxes().empty());
+    std::map<std::u16string, int> numbers;
+    for (const auto& list : root.m_folders)
+        for (const auto& entry : list->m_entries) numbers[entry->m_name] = entry->m_iconNumber;
+    ASSERT_GT(numbers[u"app.desktop"], 0);
+    EXPECT_EQ(
+        DecodeStoredImage(root.m_icons.m_images[size_t(numbers[u"app.desktop"] - 1)])->m_large.m_pixels[5 * 32 + 5],
+        0xFF0000FFu);
+    EXPECT_EQ(numbers[u"theme.desktop"], 0);
+    EXPECT_EQ(numbers[u"gone.desktop"], 0);
 }
 
 TEST_F(IconMediumTest, UnreadableFilesAskAndOtherKindsOfFileAreLeftAlone) {
