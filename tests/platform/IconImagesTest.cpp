@@ -193,6 +193,25 @@ protected:
         return prepared;
     }
 
+    // Reads the medium whole, then its icons, with no question asked.
+    bool ReadWithIcons(CRootEntry& root) {
+        LocalFileSystem fileSystem;
+        const std::string path = m_root.string();
+        if (!ReadVolume(root, ReadServices{fileSystem, nullptr, nullptr}, DRIVE_FIXED, path, path, nullptr))
+            return false;
+        CQtIconSource source(Prepared());
+        test::ScriptedMessageService messages;
+        const bool read = ReadIcons(root, nullptr, messages, source, path, path);
+        EXPECT_TRUE(messages.ShownBoxes().empty());
+        return read;
+    }
+    static std::map<std::u16string, int> IconNumbers(const CRootEntry& root) {
+        std::map<std::u16string, int> numbers;
+        for (const auto& list : root.m_folders)
+            for (const auto& entry : list->m_entries) numbers[entry->m_name] = entry->m_iconNumber;
+        return numbers;
+    }
+
     std::filesystem::path m_root;
 };
 
@@ -208,17 +227,9 @@ TEST_F(IconMediumTest, ReadsOwnIconsNumbersThemAndKeepsThemInTheCatalogue) {
     Write("Tools/Help.lnk", std::string("L\0\0\0", 4));
 
     CRootEntry root;
-    LocalFileSystem fileSystem;
-    const std::string path = m_root.string();
-    ASSERT_TRUE(ReadVolume(root, ReadServices{fileSystem, nullptr, nullptr}, DRIVE_FIXED, path, path, nullptr));
-    CQtIconSource source(Prepared());
-    test::ScriptedMessageService messages;
-    ASSERT_TRUE(ReadIcons(root, nullptr, messages, source, path, path));
-    EXPECT_TRUE(messages.ShownBoxes().empty());
+    ASSERT_TRUE(ReadWithIcons(root));
 
-    std::map<std::u16string, int> numbers;
-    for (const auto& list : root.m_folders)
-        for (const auto& entry : list->m_entries) numbers[entry->m_name] = entry->m_iconNumber;
+    std::map<std::u16string, int> numbers = IconNumbers(root);
     // Red (setup.exe, copy.exe), blue, green, and one shortcut picture for
     // both shortcuts.
     EXPECT_EQ(root.m_icons.GetCount(), 4u);
@@ -258,16 +269,8 @@ TEST_F(IconMediumTest, DesktopEntriesShowThePictureTheyNameOnTheMedium) {
     Write("gone.desktop", std::string("[Desktop Entry]\nIcon=missing.png\n"));
     ASSERT_TRUE(Filled(48, qRgb(0, 0, 255)).save(QString::fromStdString((m_root / "Tools/app.png").string()), "PNG"));
     CRootEntry root;
-    LocalFileSystem fileSystem;
-    const std::string path = m_root.string();
-    ASSERT_TRUE(ReadVolume(root, ReadServices{fileSystem, nullptr, nullptr}, DRIVE_FIXED, path, path, nullptr));
-    CQtIconSource source(Prepared());
-    test::ScriptedMessageService messages;
-    ASSERT_TRUE(ReadIcons(root, nullptr, messages, source, path, path));
-    EXPECT_TRUE(messages.ShownBoxes().empty());
-    std::map<std::u16string, int> numbers;
-    for (const auto& list : root.m_folders)
-        for (const auto& entry : list->m_entries) numbers[entry->m_name] = entry->m_iconNumber;
+    ASSERT_TRUE(ReadWithIcons(root));
+    std::map<std::u16string, int> numbers = IconNumbers(root);
     ASSERT_GT(numbers[u"app.desktop"], 0);
     EXPECT_EQ(
         DecodeStoredImage(root.m_icons.m_images[size_t(numbers[u"app.desktop"] - 1)])->m_large.m_pixels[5 * 32 + 5],
