@@ -17,6 +17,7 @@
 #include "browsing/VolumeDragDrop.h"
 #include "model/TextListing.h"
 #include "platform/ShellTypeNames.h"
+#include "ui/IconViewModes.h"
 #include "ui/SysImageList.h"
 
 namespace volcatra {
@@ -316,15 +317,8 @@ CFSListView::CFSListView(CCatalogueDocument& document, CChildFrame& frame, const
     m_details->setItemDelegateForColumn(1, new CSizeColumnDelegate(m_details));
 
     m_icons = new CRowView<QListView>(*this);
-    m_icons->setModel(&m_model);
-    m_icons->setSelectionModel(m_details->selectionModel());
-    m_icons->setSelectionMode(QAbstractItemView::SingleSelection);
+    SetUpIconsView(*m_icons, m_model, m_details->selectionModel());
     m_icons->setEditTriggers(QAbstractItemView::SelectedClicked);
-    m_icons->setUniformItemSizes(true);
-    m_icons->setLayoutMode(QListView::Batched);
-    m_icons->setBatchSize(2000);
-    m_icons->setResizeMode(QListView::Adjust);
-    m_icons->setMovement(QListView::Static);
 
     m_stack->addWidget(m_details);
     m_stack->addWidget(m_icons);
@@ -449,33 +443,14 @@ void CFSListView::SetMode(ListMode mode) {
             m_model.SetLargePictures(false);
             break;
         case ListMode::LargeIcon:
-            m_icons->setViewMode(QListView::IconMode);
-            m_icons->setFlow(QListView::LeftToRight);
-            m_icons->setWrapping(true);
-            m_icons->setIconSize(QSize(32, 32));
-            m_icons->setGridSize(QSize(96, 72));
-            m_icons->setWordWrap(true);
-            m_model.SetLargePictures(true);
-            m_stack->setCurrentWidget(m_icons);
-            break;
         case ListMode::SmallIcon:
-            m_icons->setViewMode(QListView::ListMode);
-            m_icons->setFlow(QListView::LeftToRight);
-            m_icons->setWrapping(true);
-            m_icons->setIconSize(QSize(16, 16));
-            m_icons->setGridSize(QSize(160, 20));
-            m_icons->setWordWrap(false);
-            m_model.SetLargePictures(false);
-            m_stack->setCurrentWidget(m_icons);
-            break;
         case ListMode::List:
-            m_icons->setViewMode(QListView::ListMode);
-            m_icons->setFlow(QListView::TopToBottom);
-            m_icons->setWrapping(true);
-            m_icons->setIconSize(QSize(16, 16));
-            m_icons->setGridSize(QSize(160, 20));
-            m_icons->setWordWrap(false);
-            m_model.SetLargePictures(false);
+            ApplyIconViewMode(*m_icons,
+                              mode == ListMode::LargeIcon   ? IconViewMode::LargeIcon
+                              : mode == ListMode::SmallIcon ? IconViewMode::SmallIcon
+                                                            : IconViewMode::List,
+                              160);
+            m_model.SetLargePictures(mode == ListMode::LargeIcon);
             m_stack->setCurrentWidget(m_icons);
             break;
     }

@@ -11,12 +11,16 @@
 #include "browsing/FSListView.h"
 #include "model/FileNameCodec.h"
 #include "search/ui/FindFrame.h"
+#include "ui/IconViewModes.h"
 #include "ui/QtServices.h"
 #include "ui/SysImageList.h"
 
 namespace volcatra {
 
 namespace {
+
+// The width of a cell in the list mode: the search's names are paths.
+constexpr int kListCellWidth = 200;
 
 constexpr int kColumnCount = 6;
 constexpr int kColumnWidths[kColumnCount] = {120, 230, 70, 120, 120, 250};
@@ -166,15 +170,8 @@ CFSFindView::CFSFindView(CFindFrame& frame) : QWidget(&frame), m_frame(frame), m
     connect(header, &QHeaderView::sectionClicked, this, &CFSFindView::OnColumnClick);
 
     m_icons = new QListView(this);
-    m_icons->setModel(&m_model);
-    m_icons->setSelectionModel(m_details->selectionModel());
-    m_icons->setSelectionMode(QAbstractItemView::SingleSelection);
+    SetUpIconsView(*m_icons, m_model, m_details->selectionModel());
     m_icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_icons->setUniformItemSizes(true);
-    m_icons->setLayoutMode(QListView::Batched);
-    m_icons->setBatchSize(2000);
-    m_icons->setResizeMode(QListView::Adjust);
-    m_icons->setMovement(QListView::Static);
     m_stack->addWidget(m_details);
     m_stack->addWidget(m_icons);
     for (QAbstractItemView* view :
@@ -298,31 +295,16 @@ void CFSFindView::SetMode(ResultMode mode) {
             m_stack->setCurrentWidget(m_details);
             return;
         case ResultMode::LargeIcon:
-            m_icons->setViewMode(QListView::IconMode);
-            m_icons->setFlow(QListView::LeftToRight);
-            m_icons->setIconSize(QSize(32, 32));
-            m_icons->setGridSize(QSize(96, 72));
-            m_icons->setWordWrap(true);
-            m_model.SetLargePictures(true);
+            ApplyIconViewMode(*m_icons, IconViewMode::LargeIcon, kListCellWidth);
             break;
         case ResultMode::SmallIcon:
-            m_icons->setViewMode(QListView::ListMode);
-            m_icons->setFlow(QListView::LeftToRight);
-            m_icons->setIconSize(QSize(16, 16));
-            m_icons->setGridSize(QSize(160, 20));
-            m_icons->setWordWrap(false);
-            m_model.SetLargePictures(false);
+            ApplyIconViewMode(*m_icons, IconViewMode::SmallIcon, kListCellWidth);
             break;
         case ResultMode::List:
-            m_icons->setViewMode(QListView::ListMode);
-            m_icons->setFlow(QListView::TopToBottom);
-            m_icons->setIconSize(QSize(16, 16));
-            m_icons->setGridSize(QSize(200, 20));
-            m_icons->setWordWrap(false);
-            m_model.SetLargePictures(false);
+            ApplyIconViewMode(*m_icons, IconViewMode::List, kListCellWidth);
             break;
     }
-    m_icons->setWrapping(true);
+    m_model.SetLargePictures(mode == ResultMode::LargeIcon);
     m_stack->setCurrentWidget(m_icons);
 }
 
