@@ -12,7 +12,8 @@ export LANG := C.UTF-8
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVOLCATRA_WERROR=ON
 JOBS := $(shell nproc)
 
-.PHONY: deps build run cli-demo screenshots test test-asan bench bench-read bench-search bench-gui fuzz fuzz-run format clean
+.PHONY: deps build run cli-demo screenshots test test-asan package package-check bench bench-read bench-search bench-gui \
+	fuzz fuzz-run format clean
 
 deps:
 	@bash scripts/install-deps
@@ -42,6 +43,15 @@ screenshots: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# A Debian package of both programs, made by CPack: $(BUILD_DIR)/volcatra_VERSION_ARCH.deb.
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
+# Installs that package with apt-get, starts its programs and purges it
+# again: it changes the system, so it is for CI and test machines.
+package-check: package
+	bash scripts/check-package $(BUILD_DIR)
 
 # Every test of the core (all but the desktop program's) under
 # AddressSanitizer and UndefinedBehaviorSanitizer.

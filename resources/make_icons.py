@@ -4,7 +4,9 @@ catalogue views, the program icon and Through.ico) as PNG and ICO files.
 
 Run from the repository root: python3 resources/make_icons.py
 Only the standard library is used; the shapes are laid out on a 16x16 grid
-and rendered at 16 or 32 pixels."""
+and rendered at 16 or 32 pixels. The program icon is also written as SVG and
+rendered from the same shapes at every size the icon theme installs (16 to
+256 pixels)."""
 
 import math
 import os
@@ -225,11 +227,6 @@ def draw(name, c):
         c.rect(8, 9, 9, 10, GREEN, None)
     elif name == "blank":
         pass
-    elif name == "app":
-        disc(c, 8, 8, 7.2)
-        c.poly([(9, 8), (15, 8), (15, 15), (9, 15)], PAPER, DARK)
-        c.line((10.5, 10.5), (13.5, 10.5), GREY, 0.8)
-        c.line((10.5, 12.5), (13.5, 12.5), GREY, 0.8)
     elif name == "through":  # the shortcut base picture: a plain page
         page(c)
     else:
@@ -266,9 +263,8 @@ def bmp_ico(canvas):
     return head + pixels + mask
 
 
-# The program icon at the larger sizes and as SVG: the same picture as the
-# 16 and 32 pixel "app" icon (a disc with a listing card in front of it),
-# drawn smoothly. Shapes on the 16x16 grid: (kind, geometry, fill, stroke,
+# The program icon as SVG and as PNG at every size of the icon theme, all
+# from one description: a disc with a listing card in front of it. Shapes on the 16x16 grid: (kind, geometry, fill, stroke,
 # stroke width).
 APP_SHAPES = [
     ("circle", (7.5, 7.5, 7.0), (215, 220, 228), (64, 64, 64), 0.45),
@@ -308,10 +304,12 @@ def _shape_parts(kind, g, width):
     return (lambda u, v: dist(u, v) <= 0), (lambda u, v: abs(dist(u, v)) <= w)
 
 
-def smooth_app_png(size, samples=4):
-    """The program icon at a large size, each pixel averaged over samples^2 points."""
-    parts = [(_shape_parts(k, g, sw), fill, stroke) for k, g, fill, stroke, sw in APP_SHAPES]
+def smooth_app_png(size, samples=4, min_stroke_px=0.9):
+    """The program icon at one size, each pixel averaged over samples^2 points.
+    Outlines are at least min_stroke_px wide, so that they stay visible at 16
+    pixels; from 32 pixels up the SVG's own widths are wider than that."""
     scale = size / 16.0
+    parts = [(_shape_parts(k, g, max(sw, min_stroke_px / scale)), fill, stroke) for k, g, fill, stroke, sw in APP_SHAPES]
     rows = []
     for y in range(size):
         row = []
@@ -368,11 +366,12 @@ def main():
     for name in toolbar:
         with open(os.path.join(OUT, "tb-%s.png" % name), "wb") as f:
             f.write(render(name, 16).png())
-    for name in ["catalogue", "optical-disc", "floppy-disk", "hard-disk", "blank", "app"]:
+    for name in ["catalogue", "optical-disc", "floppy-disk", "hard-disk", "blank"]:
         for size in (16, 32):
             with open(os.path.join(OUT, "%s-%d.png" % (name, size)), "wb") as f:
                 f.write(render(name, size).png())
-    for size in (48, 64, 128, 256):
+    # Every size of the program icon comes from the shapes of its SVG.
+    for size in (16, 32, 48, 64, 128, 256):
         with open(os.path.join(OUT, "app-%d.png" % size), "wb") as f:
             f.write(smooth_app_png(size))
     with open(os.path.join(OUT, "app.svg"), "w") as f:

@@ -52,16 +52,40 @@ void UpdateCaches() {
         QProcess::execute(QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
 }
 
-// A path for the Exec key: quoted, with its own quotes and backslashes escaped.
+// A path for the Exec key: quoted, its quotes, backquotes, dollars and
+// backslashes escaped for the argument, then, since the key's value is a
+// string, every backslash and line break escaped once more ("$" becomes
+// "\\$" in the file); a percent sign is doubled.
 QString QuotedForExec(QString path) {
     path.replace(u'\\', QStringLiteral("\\\\"))
         .replace(u'"', QStringLiteral("\\\""))
-        .replace(u'`', QStringLiteral("\\`"));
-    path.replace(u'$', QStringLiteral("\\$")).replace(u'%', QStringLiteral("%%"));
+        .replace(u'`', QStringLiteral("\\`"))
+        .replace(u'$', QStringLiteral("\\$"));
+    path.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\t', QStringLiteral("\\t"))
+        .replace(u'%', QStringLiteral("%%"));
     return u'"' + path + u'"';
 }
 
+// A file of the program's resources, %1 standing for the desktop-file id.
+QByteArray ResourceText(const QString& pathPattern) {
+    QFile file(pathPattern.arg(QLatin1String(kDesktopFileId)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 }  // namespace
+
+QByteArray DesktopEntryFor(const QByteArray& installedEntry, const QString& programPath) {
+    QList<QByteArray> lines = installedEntry.split('\n');
+    for (QByteArray& line : lines) {
+        if (!line.startsWith("Exec=")) continue;
+        const qsizetype space = line.indexOf(' ');
+        line = "Exec=" + QuotedForExec(programPath).toUtf8() + (space < 0 ? QByteArray() : line.mid(space));
+    }
+    return lines.join('\n');
+}
 
 QString UserDataFolder() {
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
@@ -87,38 +111,11 @@ QStringList IconPaths() {
 }
 
 bool RegisterFileType(const QString& programPath) {
-    const QByteArray entry =
-        "[Desktop Entry]\n"
-        "Type=Application\n"
-        "Name=ボルカトラ\n"
-        "Name[ja]=ボルカトラ\n"
-        "Comment=ZEVuv.Document\n"
-        "Exec=" +
-        QuotedForExec(programPath).toUtf8() +
-        " %f\n"
-        "Icon=" +
-        QByteArray(kDesktopFileId) +
-        "\n"
-        "Terminal=false\n"
-        // The launcher then hands a startup id or activation token to the
-        // program, which passes it on to a running one.
-        "StartupNotify=true\n"
-        "Categories=Utility;Archiving;\n"
-        "MimeType=" +
-        QByteArray(kCatalogueMimeType) + ";\n";
-    const QByteArray mime =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" +
-        QByteArray(kCatalogueMimeType) +
-        "\">\n"
-        "    <comment>ZEVuv.Document</comment>\n"
-        "    <comment xml:lang=\"ja\">メディア構成 ファイル</comment>\n"
-        "    <magic priority=\"60\"><match type=\"string\" offset=\"0\" "
-        "value=\"File Struct Record Version\"/></magic>\n"
-        "    <glob pattern=\"*.fsr\"/>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n";
+    // The same desktop entry and MIME package as an installed program has;
+    // the entry's Exec key names this program by its path.
+    const QByteArray entry = DesktopEntryFor(ResourceText(QStringLiteral(":/volcatra/%1.desktop")), programPath);
+    const QByteArray mime = ResourceText(QStringLiteral(":/volcatra/%1.xml"));
+    if (entry.isEmpty() || mime.isEmpty()) return false;
     // An entry of an earlier version would be a second one.
     for (const QString& path : OldFiles()) QFile::remove(path);
     const bool done = WriteIcons() && WriteText(DesktopEntryPath(), entry) && WriteText(MimePackagePath(), mime);

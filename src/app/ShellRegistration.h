@@ -3,6 +3,7 @@
 // and the program's icon, all in the user's data folder.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +24,13 @@ QString MimePackagePath();
 // The icon files in the user's hicolor theme, the scalable one last.
 QStringList IconPaths();
 
+// The desktop entry of an installed program (Exec=volcatra %f) made to start
+// the program at programPath, the Exec key's field codes kept.
+QByteArray DesktopEntryFor(const QByteArray& installedEntry, const QString& programPath);
+
 // Writes the desktop entry, the MIME package and the icons for the program
-// at programPath; false when any cannot be written.
+// at programPath, from the same files an installation puts in place; false
+// when any cannot be written.
 bool RegisterFileType(const QString& programPath);
 // Removes them (and the files of earlier versions); true when none remains.
 bool UnregisterFileType();

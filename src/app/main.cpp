@@ -1,8 +1,12 @@
-// The desktop program: volcatra [FILE.fsr] | --register | --unregister
+// The desktop program: volcatra [FILE.fsr] | --register | --unregister | --version
 #include <QApplication>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QSettings>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <cstring>
 
 #include "app/FSRecApp.h"
 #include "app/HandOver.h"
@@ -12,8 +16,30 @@
 #include "reading/ui/QtReadCommand.h"
 #include "ui/QtServices.h"
 
+namespace {
+
+// With VOLCATRA_EXIT_AFTER_SHOWN set, the program closes its main window as
+// soon as it is on the screen, and so ends by itself: a check that an
+// installed program starts, also without a desktop (offscreen).
+void CloseWhenShown(QWidget& window) {
+    auto* timer = new QTimer(&window);
+    QObject::connect(timer, &QTimer::timeout, &window, [&window]() {
+        if (window.windowHandle() && window.windowHandle()->isExposed()) window.close();
+    });
+    timer->start(20);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     using namespace volcatra;
+    // Answered without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("ボルカトラ Version %s\n", kAppVersion);
+            return 0;
+        }
+    }
     // The desktop's tokens of this start: Qt's X11 client takes the startup
     // id out of the environment when it connects.
     HandOverRequest request = MakeHandOverRequest({});
@@ -76,5 +102,6 @@ int main(int argc, char* argv[]) {
     if (!switches && !IsInstanceRunning(serverName)) server.Listen(serverName);
     if (!app.InitInstance(arguments)) return app.ExitCode();
     saveDialog.SetParent(app.MainFrame());
+    if (qEnvironmentVariableIsSet("VOLCATRA_EXIT_AFTER_SHOWN")) CloseWhenShown(*app.MainFrame());
     return application.exec();
 }

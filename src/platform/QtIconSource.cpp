@@ -8,6 +8,7 @@
 
 #include "model/FileEntry.h"
 #include "platform/PeIconReader.h"
+#include "platform/ProgramFiles.h"
 
 namespace volcatra {
 
@@ -76,7 +77,7 @@ IconImages TypeIconFromFiles(const QString& themeRoot, const QString& fileName) 
 
 PreparedIconImages PrepareIconImagesFromFiles(const QString& programDirectory, const QString& themeRoot) {
     PreparedIconImages images;
-    const QImage through(QDir(programDirectory).filePath(QStringLiteral("Through.ico")));
+    const QImage through(ProgramFilePath(programDirectory, QStringLiteral("Through.ico")));
     if (!through.isNull()) {
         const QImage overlay = MakeOverlayPicture(through);
         images.overlay = IconImages{overlay, overlay};

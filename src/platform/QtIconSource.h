@@ -24,8 +24,8 @@ struct PreparedIconImages {
 };
 
 // The same pictures read from the icon theme's image files (Adwaita, then
-// hicolor, under /usr/share/icons) and "Through.ico" in programDirectory,
-// for a program without a display. Missing files leave pictures null.
+// hicolor, under /usr/share/icons) and "Through.ico" of the program in
+// programDirectory (see ProgramFilePath), for a program without a display. Missing files leave pictures null.
 PreparedIconImages PrepareIconImagesFromFiles(const QString& programDirectory,
                                               const QString& themeRoot = QStringLiteral("/usr/share/icons"));
 

@@ -17,6 +17,10 @@ target_link_libraries(volcatra_platform_udisks PUBLIC volcatra_platform_media Qt
 # stored format and .ico files.
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_library(volcatra_platform_icons STATIC ${CMAKE_CURRENT_LIST_DIR}/IconImages.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/QtIconSource.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/QtIconSource.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgramFiles.cpp)
 target_include_directories(volcatra_platform_icons PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(volcatra_platform_icons PUBLIC volcatra_platform_media Qt6::Gui)
+# Through.ico of an installed program lies in its data folder.
+file(RELATIVE_PATH VOLCATRA_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/volcatra)
+set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/ProgramFiles.cpp APPEND PROPERTY
+             COMPILE_DEFINITIONS VOLCATRA_DATA_FROM_BIN="${VOLCATRA_DATA_FROM_BIN}")

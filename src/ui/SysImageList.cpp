@@ -1,11 +1,11 @@
 #include "ui/SysImageList.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeDatabase>
 
 #include "platform/IconImages.h"
+#include "platform/ProgramFiles.h"
 
 namespace volcatra {
 
@@ -82,7 +82,7 @@ QIcon CSysImageList::Icon(int index) const {
 }
 
 bool CSysImageList::LoadOverlayIcon(const QString& directory) {
-    const QString path = QDir(directory).filePath(QStringLiteral("Through.ico"));
+    const QString path = ProgramFilePath(directory, QStringLiteral("Through.ico"));
     if (!QFileInfo::exists(path)) return false;
     // The ico reader may refuse canRead() for sound files; read() decides.
     QImage image(path);

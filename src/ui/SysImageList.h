@@ -33,8 +33,9 @@ public:
     QIcon Icon(int index) const;
     int Count() const { return int(m_icons.size()); }
 
-    // Loads the overlay icon: the picture of "Through.ico" in directory with
-    // a shortcut arrow drawn on it. False when the file is missing or cannot
+    // Loads the overlay icon: the picture of "Through.ico" in the program's
+    // directory (or its installed data folder, see ProgramFilePath) with a
+    // shortcut arrow drawn on it. False when the file is missing or cannot
     // be read.
     bool LoadOverlayIcon(const QString& directory);
     const QIcon& OverlayIcon() const { return m_overlay; }

@@ -545,7 +545,10 @@ TEST_F(StartupTest, RegisterAndUnregisterWriteAndRemoveTheDesktopFiles) {
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
     EXPECT_TRUE(text.contains("MimeType=application/x-zevuv-document;"));
-    EXPECT_TRUE(text.contains(" %f\n"));
+    // The installed entry, started by the program's own path.
+    const QByteArray exec = "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f\n";
+    EXPECT_TRUE(text.contains(exec)) << text.constData();
+    EXPECT_FALSE(text.contains("Exec=volcatra"));
     EXPECT_TRUE(text.contains("\nIcon=com.marovane.Volcatra\n")) << text.constData();
     // The program's own icon in the hicolor sizes and as a scalable picture.
     const QStringList icons = IconPaths();
@@ -570,6 +573,27 @@ TEST_F(StartupTest, RegisterAndUnregisterWriteAndRemoveTheDesktopFiles) {
     for (const QString& icon : icons) EXPECT_FALSE(QFile::exists(icon)) << icon.toStdString();
     EXPECT_TRUE(App().Documents().empty());
     qputenv("XDG_DATA_HOME", old);
+}
+
+TEST_F(StartupTest, RegisteredEntryNamesTheProgramPathEscapedForTheDesktop) {
+    const QByteArray installed = "[Desktop Entry]\nName=x\nExec=volcatra %f\nIcon=y\n";
+    struct Case {
+        const char* path;
+        const char* exec;  // the Exec line as it appears in the file
+    } const cases[] = {
+        {"/usr/local/bin/volcatra", R"(Exec="/usr/local/bin/volcatra" %f)"},
+        {"/home/taro/my apps/volcatra", R"(Exec="/home/taro/my apps/volcatra" %f)"},
+        // Quote, dollar and backquote take a backslash inside the quotes,
+        // which the string escaping doubles; a backslash becomes four.
+        {R"(/opt/a"b$c`d/volcatra)", R"(Exec="/opt/a\\"b\\$c\\`d/volcatra" %f)"},
+        {R"(/opt/a\b/volcatra)", R"(Exec="/opt/a\\\\b/volcatra" %f)"},
+        {"/opt/100%/volcatra", R"(Exec="/opt/100%%/volcatra" %f)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const QByteArray entry = DesktopEntryFor(installed, QString::fromUtf8(c.path));
+        EXPECT_EQ(entry.toStdString(), "[Desktop Entry]\nName=x\n" + std::string(c.exec) + "\nIcon=y\n");
+    }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "model/CatalogueFile.h"
 #include "platform/DirectoryListing.h"
 #include "platform/IconImages.h"
+#include "platform/ProgramFiles.h"
 #include "platform/QtIconSource.h"
 #include "reading/IconPass.h"
 #include "reading/VolumeScan.h"
@@ -301,6 +302,26 @@ TEST_F(IconMediumTest, UnreadableFilesAskAndOtherKindsOfFileAreLeftAlone) {
     }
     // The autorun icon is missing: the drive's type icon, which no file shares.
     EXPECT_EQ(root.m_iconNumber, 0);
+}
+
+// Through.ico beside the program wins over the installed data folder; a
+// missing file is reported at the place beside the program.
+TEST(ProgramFilePathTest, BesideTheProgramThenTheInstalledDataFolder) {
+    const std::filesystem::path prefix =
+        std::filesystem::temp_directory_path() / ("volcatra-prefix-" + std::to_string(::getpid()));
+    const std::filesystem::path bin = prefix / "bin", data = prefix / "share" / "volcatra";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(data);
+    const auto touch = [](const std::filesystem::path& path) { std::ofstream(path) << "x"; };
+    const QString binDir = QString::fromStdString(bin.string());
+    const auto found = [&binDir]() { return ProgramFilePath(binDir, QStringLiteral("Through.ico")).toStdString(); };
+
+    EXPECT_EQ(found(), (bin / "Through.ico").string());
+    touch(data / "Through.ico");
+    EXPECT_EQ(found(), (data / "Through.ico").string());
+    touch(bin / "Through.ico");
+    EXPECT_EQ(found(), (bin / "Through.ico").string());
+    std::filesystem::remove_all(prefix);
 }
 
 }  // namespace
