@@ -12,7 +12,7 @@ export LANG := C.UTF-8
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVOLCATRA_WERROR=ON
 JOBS := $(shell nproc)
 
-.PHONY: deps build run cli-demo screenshots test test-asan bench bench-read bench-search bench-gui fuzz fuzz-run format clean
+.PHONY: deps build run cli-demo screenshots translations test test-asan bench bench-read bench-search bench-gui fuzz fuzz-run format clean
 
 deps:
 	@bash scripts/install-deps
@@ -39,6 +39,11 @@ cli-demo: build
 # Pictures of the main window with the sample catalogue, rendered offscreen.
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/app/volcatra-screenshots examples/sample.fsr docs
+
+# Collects the marked texts of the sources into translations/volcatra_en.ts;
+# new texts come in marked unfinished until their English is filled in.
+translations: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) --target update_translations
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
