@@ -36,9 +36,11 @@ cli-demo: build
 	@echo "== volcatra-cli export examples/sample.fsr $(BUILD_DIR)/sample.csv"
 	@$(BUILD_DIR)/src/cli/volcatra-cli export examples/sample.fsr $(BUILD_DIR)/sample.csv
 
-# Pictures of the main window with the sample catalogue, rendered offscreen.
+# Pictures of the main window with the sample catalogue, rendered offscreen,
+# in Japanese and (the main window only) in English.
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/app/volcatra-screenshots examples/sample.fsr docs
+	QT_QPA_PLATFORM=offscreen VOLCATRA_LANG=en $(BUILD_DIR)/src/app/volcatra-screenshots examples/sample.fsr docs
 
 # Collects the marked texts of the sources into translations/volcatra_en.ts;
 # new texts come in marked unfinished until their English is filled in.
