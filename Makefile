@@ -12,8 +12,8 @@ export LANG := C.UTF-8
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVOLCATRA_WERROR=ON
 JOBS := $(shell nproc)
 
-.PHONY: deps build run cli-demo screenshots test test-asan package package-check bench bench-read bench-search bench-gui \
-	fuzz fuzz-run format clean
+.PHONY: deps build run cli-demo screenshots translations test test-asan package package-check bench bench-read \
+	bench-search bench-gui fuzz fuzz-run format clean
 
 deps:
 	@bash scripts/install-deps
@@ -37,9 +37,16 @@ cli-demo: build
 	@echo "== volcatra-cli export examples/sample.fsr $(BUILD_DIR)/sample.csv"
 	@$(BUILD_DIR)/src/cli/volcatra-cli export examples/sample.fsr $(BUILD_DIR)/sample.csv
 
-# Pictures of the main window with the sample catalogue, rendered offscreen.
+# Pictures of the main window with the sample catalogue, rendered offscreen,
+# in Japanese and (the main window only) in English.
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/app/volcatra-screenshots examples/sample.fsr docs
+	QT_QPA_PLATFORM=offscreen VOLCATRA_LANG=en $(BUILD_DIR)/src/app/volcatra-screenshots examples/sample.fsr docs
+
+# Collects the marked texts of the sources into translations/volcatra_en.ts;
+# new texts come in marked unfinished until their English is filled in.
+translations: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) --target update_translations
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/FSRecApp.h"
+#include "ui/QtText.h"
 
 namespace volcatra {
 
@@ -16,9 +17,9 @@ COptPropPage1::COptPropPage1(uint32_t flags, QWidget* parent) : QWidget(parent) 
     m_openLastFile = (flags & AF_OPEN_LAST_FILE) != 0;
     m_sizeInBytes = (flags & AF_SIZE_IN_BYTES) != 0;
     m_addExtension = (flags & AF_ADD_EXTENSION) != 0;
-    m_openLastFileBox = new QCheckBox(QStringLiteral("起動時に、前回使用していたファイルを開く"), this);
-    m_sizeInBytesBox = new QCheckBox(QStringLiteral("ファイルサイズをバイト単位で表示する"), this);
-    m_addExtensionBox = new QCheckBox(QStringLiteral("保存時に、拡張子を補完する"), this);
+    m_openLastFileBox = new QCheckBox(tr("起動時に、前回使用していたファイルを開く"), this);
+    m_sizeInBytesBox = new QCheckBox(tr("ファイルサイズをバイト単位で表示する"), this);
+    m_addExtensionBox = new QCheckBox(tr("保存時に、拡張子を補完する"), this);
     // The box exists but is not shown: its bit is only carried through.
     m_addExtensionBox->setVisible(false);
     m_openLastFileBox->setChecked(m_openLastFile);
@@ -49,16 +50,16 @@ uint32_t COptPropPage1::ApplyTo(uint32_t flags) const {
 
 COptionsSheet::COptionsSheet(CFSRecApp& app, QWidget* parent) : QDialog(parent), m_app(app) {
     setObjectName(QStringLiteral("OptionsSheet"));
-    setWindowTitle(QStringLiteral("オプションの設定"));
+    setWindowTitle(tr("オプションの設定"));
     auto* tabs = new QTabWidget(this);
     m_page = new COptPropPage1(app.m_appFlags, tabs);
-    tabs->addTab(m_page, QStringLiteral(" 全般 "));
+    tabs->addTab(m_page, tr(" 全般 "));
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
     m_apply = buttons->button(QDialogButtonBox::Apply);
-    m_apply->setText(QStringLiteral("適用(&A)"));
+    m_apply->setText(tr("適用(&A)"));
     m_apply->setEnabled(false);
     connect(m_page, &COptPropPage1::Changed, this, [this]() { m_apply->setEnabled(true); });
     connect(buttons, &QDialogButtonBox::accepted, this, &COptionsSheet::accept);
@@ -82,12 +83,12 @@ void COptionsSheet::accept() {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/volcatra/app-32.png")).pixmap(32, 32));
-    auto* name = new QLabel(QStringLiteral("ボルカトラ Version 3.20.160"), this);
+    auto* name = new QLabel(QtText(kMainTitle) + QStringLiteral(" Version ") + QLatin1String(kAppVersion), this);
     name->setObjectName(QStringLiteral("VersionText"));
-    auto* line = new QLabel(QStringLiteral("メディアのファイル構成を記録するカタログ ツール"), this);
+    auto* line = new QLabel(tr("メディアのファイル構成を記録するカタログ ツール"), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* texts = new QVBoxLayout;

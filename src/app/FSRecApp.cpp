@@ -38,8 +38,8 @@ namespace volcatra {
 
 namespace {
 
-constexpr char16_t kOleFailureText[] =
-    u"OLE の初期化に失敗しました。OLE ライブラリが正しいバージョンのものか確認してください。";
+constexpr UiText kOleFailureText = VOLCATRA_TEXT(
+    "Application", "OLE の初期化に失敗しました。OLE ライブラリが正しいバージョンのものか確認してください。");
 
 const char* const kWidthKeys[] = {"Settings/TreePaneWidth", "Settings/NameWidth", "Settings/SizeWidth",
                                   "Settings/KindWidth", "Settings/TimeWidth"};
@@ -76,8 +76,11 @@ QString PickLastCatalogue(const QStringList& recent) {
 }
 
 CFSRecApp::CFSRecApp(AppServices services)
-    : m_services(std::move(services)), m_searchWindows(std::make_unique<CSearchWindows>(*this)) {
+    : m_services(std::move(services)),
+      m_translation(ChooseInterfaceLanguage()),
+      m_searchWindows(std::make_unique<CSearchWindows>(*this)) {
     InitResources();
+    m_translation.Install();
     if (m_services.m_programDirectory.isEmpty()) m_services.m_programDirectory = QCoreApplication::applicationDirPath();
 }
 
@@ -92,16 +95,18 @@ bool CFSRecApp::InitInstance(const QStringList& arguments) {
     m_exitCode = 1;
     // Step 2: the clipboard and drag-and-drop come with the GUI application.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        Messages().Show(kOleFailureText, MessageButtons::Ok);
+        Messages().Show(Tr(kOleFailureText), MessageButtons::Ok);
         return false;
     }
-    // Steps 3 and 4: Qt's own texts in Japanese, settings, recently used
-    // files, version check.
-    if (!m_qtTranslations) m_qtTranslations = InstallQtTranslations();
+    // Steps 3 and 4: Qt's own texts in the program's language, settings,
+    // recently used files, version check. Qt's texts are English already.
+    const bool japanese = m_translation.Language() == InterfaceLanguage::Japanese;
+    if (japanese && !m_qtTranslations) m_qtTranslations = InstallQtTranslations();
     // Type names from the MIME database and Qt's formatted dates and sizes
-    // follow the default locale: the program speaks Japanese whatever the
-    // user's locale is.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // follow the default locale: they speak the language of the program's
+    // texts whatever the user's locale is.
+    QLocale::setDefault(japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                                 : QLocale(QLocale::English, QLocale::UnitedStates));
     LoadRecentFiles();
     {
         auto settings = OpenSettings();
@@ -132,7 +137,7 @@ bool CFSRecApp::InitInstance(const QStringList& arguments) {
     // Step 11: the system pictures and the overlay.
     if (!CSysImageList::Instance().Init() ||
         !CSysImageList::Instance().LoadOverlayIcon(m_services.m_programDirectory)) {
-        Messages().Show(kSystemIconFailureText, MessageButtons::Ok, MessageIcon::Stop);
+        Messages().Show(Tr(kSystemIconFailureText), MessageButtons::Ok, MessageIcon::Stop);
         return false;
     }
     // Step 12.

@@ -16,6 +16,8 @@
 #include "document/Document.h"
 #include "document/FileSaveDialog.h"
 #include "document/VolumeClipboard.h"
+#include "model/UiText.h"
+#include "platform/InterfaceLanguage.h"
 #include "platform/MessageService.h"
 #include "ui/Commands.h"
 #include "ui/LongWorkRunner.h"
@@ -37,7 +39,7 @@ inline constexpr uint32_t AF_OPEN_LAST_FILE = 0x10;
 inline constexpr uint32_t AF_SIZE_IN_BYTES = 0x10000;
 
 inline constexpr char kAppVersion[] = "3.20.160";
-inline constexpr char16_t kMainTitle[] = u"ボルカトラ";
+inline constexpr UiText kMainTitle = VOLCATRA_TEXT("Application", "ボルカトラ");
 
 // The settings store of the program.
 std::unique_ptr<QSettings> OpenSettings();
@@ -163,6 +165,9 @@ private:
     void SaveRecentFiles() const;
 
     AppServices m_services;
+    // The language of the texts, chosen from the environment before any
+    // window or document takes its texts.
+    CInterfaceTranslation m_translation;
     std::unique_ptr<QTranslator> m_qtTranslations;
     CQtLongWorkRunner m_longWork;
     CDocumentKind m_catalogueKind{u"Medium"};

@@ -31,15 +31,16 @@
 #include "search/ui/FSFindView.h"
 #include "search/ui/FindFrame.h"
 #include "search/ui/SearchWindows.h"
+#include "ui/QtText.h"
 
 namespace volcatra {
 
 namespace {
 
 constexpr uint32_t kSeparator = 0;
-constexpr char16_t kCustomizeText[] = u"カスタマイズ...";
-constexpr char16_t kToolBarName[] = u"標準";
-constexpr char16_t kReadyText[] = u"レディ";
+constexpr char kCustomizeText[] = QT_TRANSLATE_NOOP("MainFrame", "カスタマイズ...");
+constexpr char kToolBarName[] = QT_TRANSLATE_NOOP("MainFrame", "標準");
+constexpr char kReadyText[] = QT_TRANSLATE_NOOP("MainFrame", "レディ");
 // Menu items that take a submenu or the recent files in place of a command.
 constexpr uint32_t kToolBarsSubmenu = 0xFFFF0001;
 constexpr uint32_t kArrangeSubmenu = 0xFFFF0002;
@@ -48,140 +49,160 @@ constexpr uint32_t kSearchArrangeSubmenu = 0xFFFF0004;
 
 struct MenuItem {
     uint32_t m_id;
-    const char16_t* m_text;
+    const char* m_text;  // marked for translation in the context "MainFrame"
 };
 
 struct MenuDef {
-    const char16_t* m_title;
+    const char* m_title;
     std::vector<MenuItem> m_items;
 };
 
 const std::vector<MenuDef>& MenuBarDef(int menu) {
     static const std::vector<MenuDef> noDocument = {
-        {u"ファイル(&F)",
-         {{57600, u"新規作成(&N)\tCtrl+N"},
-          {57601, u"開く(&O)...\tCtrl+O"},
-          {57602, u"閉じる(&C)"},
+        {QT_TRANSLATE_NOOP("MainFrame", "ファイル(&F)"),
+         {{57600, QT_TRANSLATE_NOOP("MainFrame", "新規作成(&N)\tCtrl+N")},
+          {57601, QT_TRANSLATE_NOOP("MainFrame", "開く(&O)...\tCtrl+O")},
+          {57602, QT_TRANSLATE_NOOP("MainFrame", "閉じる(&C)")},
           {kSeparator, nullptr},
-          {32791, u"新規読み取り(&Y)...\tCtrl+R"},
+          {32791, QT_TRANSLATE_NOOP("MainFrame", "新規読み取り(&Y)...\tCtrl+R")},
           {kSeparator, nullptr},
-          {kRecentFiles, u"最近使ったファイル"},
+          {kRecentFiles, QT_TRANSLATE_NOOP("MainFrame", "最近使ったファイル")},
           {kSeparator, nullptr},
-          {57665, u"アプリケーションの終了(&X)"}}},
-        {u"表示(&V)", {{kToolBarsSubmenu, u"ツール バーとドッキング ウィンドウ(&T)"}, {59393, u"ステータス バー(&S)"}}},
-        {u"ヘルプ(&H)", {{57664, u"バージョン情報(&A)..."}}},
+          {57665, QT_TRANSLATE_NOOP("MainFrame", "アプリケーションの終了(&X)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "表示(&V)"),
+         {{kToolBarsSubmenu, QT_TRANSLATE_NOOP("MainFrame", "ツール バーとドッキング ウィンドウ(&T)")},
+          {59393, QT_TRANSLATE_NOOP("MainFrame", "ステータス バー(&S)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "ヘルプ(&H)"),
+         {{57664, QT_TRANSLATE_NOOP("MainFrame", "バージョン情報(&A)...")}}},
     };
     static const std::vector<MenuDef> catalogue = {
-        {u"ファイル(&F)",
-         {{57600, u"新規作成(&N)\tCtrl+N"},
-          {57601, u"開く(&O)...\tCtrl+O"},
-          {57602, u"閉じる(&C)"},
+        {QT_TRANSLATE_NOOP("MainFrame", "ファイル(&F)"),
+         {{57600, QT_TRANSLATE_NOOP("MainFrame", "新規作成(&N)\tCtrl+N")},
+          {57601, QT_TRANSLATE_NOOP("MainFrame", "開く(&O)...\tCtrl+O")},
+          {57602, QT_TRANSLATE_NOOP("MainFrame", "閉じる(&C)")},
           {kSeparator, nullptr},
-          {32791, u"新規読み取り(&Y)...\tCtrl+R"},
+          {32791, QT_TRANSLATE_NOOP("MainFrame", "新規読み取り(&Y)...\tCtrl+R")},
           {kSeparator, nullptr},
-          {57603, u"上書き保存(&S)\tCtrl+S"},
-          {57604, u"名前を付けて保存(&A)..."},
+          {57603, QT_TRANSLATE_NOOP("MainFrame", "上書き保存(&S)\tCtrl+S")},
+          {57604, QT_TRANSLATE_NOOP("MainFrame", "名前を付けて保存(&A)...")},
           {kSeparator, nullptr},
-          {kRecentFiles, u"最近使ったファイル"},
+          {kRecentFiles, QT_TRANSLATE_NOOP("MainFrame", "最近使ったファイル")},
           {kSeparator, nullptr},
-          {57665, u"アプリケーションの終了(&X)"}}},
-        {u"編集(&E)",
-         {{32791, u"新規読み取り(&Y)...\tCtrl+R"},
-          {32792, u"追加読み取り(&A)..."},
+          {57665, QT_TRANSLATE_NOOP("MainFrame", "アプリケーションの終了(&X)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "編集(&E)"),
+         {{32791, QT_TRANSLATE_NOOP("MainFrame", "新規読み取り(&Y)...\tCtrl+R")},
+          {32792, QT_TRANSLATE_NOOP("MainFrame", "追加読み取り(&A)...")},
           {kSeparator, nullptr},
-          {57643, u"元に戻す(&U)\tCtrl+Z"},
-          {57644, u"やり直し(&R)\tCtrl+Y"},
+          {57643, QT_TRANSLATE_NOOP("MainFrame", "元に戻す(&U)\tCtrl+Z")},
+          {57644, QT_TRANSLATE_NOOP("MainFrame", "やり直し(&R)\tCtrl+Y")},
           {kSeparator, nullptr},
-          {57635, u"切り取り(&T)\tCtrl+X"},
-          {57634, u"コピー(&C)\tCtrl+C"},
-          {57637, u"貼り付け(&P)\tCtrl+V"},
+          {57635, QT_TRANSLATE_NOOP("MainFrame", "切り取り(&T)\tCtrl+X")},
+          {57634, QT_TRANSLATE_NOOP("MainFrame", "コピー(&C)\tCtrl+C")},
+          {57637, QT_TRANSLATE_NOOP("MainFrame", "貼り付け(&P)\tCtrl+V")},
           {kSeparator, nullptr},
-          {32793, u"名前をコピー(&N)"},
-          {32816, u"パスをコピー(&P)"},
-          {32794, u"名前の変更(&M)"}}},
-        {u"表示(&V)",
-         {{kToolBarsSubmenu, u"ツール バーとドッキング ウィンドウ(&T)"},
-          {59393, u"ステータス バー(&S)"},
-          {57653, u"分割(&P)"},
+          {32793, QT_TRANSLATE_NOOP("MainFrame", "名前をコピー(&N)")},
+          {32816, QT_TRANSLATE_NOOP("MainFrame", "パスをコピー(&P)")},
+          {32794, QT_TRANSLATE_NOOP("MainFrame", "名前の変更(&M)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "表示(&V)"),
+         {{kToolBarsSubmenu, QT_TRANSLATE_NOOP("MainFrame", "ツール バーとドッキング ウィンドウ(&T)")},
+          {59393, QT_TRANSLATE_NOOP("MainFrame", "ステータス バー(&S)")},
+          {57653, QT_TRANSLATE_NOOP("MainFrame", "分割(&P)")},
           {kSeparator, nullptr},
-          {59409, u"大きいアイコン(&G)"},
-          {59408, u"小さいアイコン(&M)"},
-          {59410, u"一覧(&L)"},
-          {59411, u"詳細(&D)"},
-          {kArrangeSubmenu, u"アイコンの整列(&I)"},
+          {59409, QT_TRANSLATE_NOOP("MainFrame", "大きいアイコン(&G)")},
+          {59408, QT_TRANSLATE_NOOP("MainFrame", "小さいアイコン(&M)")},
+          {59410, QT_TRANSLATE_NOOP("MainFrame", "一覧(&L)")},
+          {59411, QT_TRANSLATE_NOOP("MainFrame", "詳細(&D)")},
+          {kArrangeSubmenu, QT_TRANSLATE_NOOP("MainFrame", "アイコンの整列(&I)")},
           {kSeparator, nullptr},
-          {32775, u"1つ上のフォルダへ(&U)"},
+          {32775, QT_TRANSLATE_NOOP("MainFrame", "1つ上のフォルダへ(&U)")},
           {kSeparator, nullptr},
-          {32776, u"プロパティ(&P)..."}}},
-        {u"ツール(&T)",
-         {{57636, u"検索(&F)...\tCtrl+F"},
-          {32777, u"ファイルから検索(&I)..."},
+          {32776, QT_TRANSLATE_NOOP("MainFrame", "プロパティ(&P)...")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "ツール(&T)"),
+         {{57636, QT_TRANSLATE_NOOP("MainFrame", "検索(&F)...\tCtrl+F")},
+          {32777, QT_TRANSLATE_NOOP("MainFrame", "ファイルから検索(&I)...")},
           {kSeparator, nullptr},
-          {32810, u"実体を探す(&J)"},
-          {32811, u"エクスプローラ(&E)"},
+          {32810, QT_TRANSLATE_NOOP("MainFrame", "実体を探す(&J)")},
+          {32811, QT_TRANSLATE_NOOP("MainFrame", "エクスプローラ(&E)")},
           {kSeparator, nullptr},
-          {ID_OPTIONS, u"オプション..."}}},
-        {u"ウィンドウ(&W)",
-         {{57648, u"新しいウィンドウを開く(&N)"}, {57653, u"分割(&P)"}, {ID_WINDOW_MANAGER, u"ウィンドウ(&W)..."}}},
-        {u"ヘルプ(&H)", {{57664, u"バージョン情報(&A)..."}}},
+          {ID_OPTIONS, QT_TRANSLATE_NOOP("MainFrame", "オプション...")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "ウィンドウ(&W)"),
+         {{57648, QT_TRANSLATE_NOOP("MainFrame", "新しいウィンドウを開く(&N)")},
+          {57653, QT_TRANSLATE_NOOP("MainFrame", "分割(&P)")},
+          {ID_WINDOW_MANAGER, QT_TRANSLATE_NOOP("MainFrame", "ウィンドウ(&W)...")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "ヘルプ(&H)"),
+         {{57664, QT_TRANSLATE_NOOP("MainFrame", "バージョン情報(&A)...")}}},
     };
     static const std::vector<MenuDef> search = {
-        {u"ファイル(&F)",
-         {{32799, u"新しい条件(&W)"},
-          {32797, u"検索開始(&S)"},
-          {32798, u"検索停止(&A)"},
+        {QT_TRANSLATE_NOOP("MainFrame", "ファイル(&F)"),
+         {{32799, QT_TRANSLATE_NOOP("MainFrame", "新しい条件(&W)")},
+          {32797, QT_TRANSLATE_NOOP("MainFrame", "検索開始(&S)")},
+          {32798, QT_TRANSLATE_NOOP("MainFrame", "検索停止(&A)")},
           {kSeparator, nullptr},
-          {32800, u"参照(&B)..."},
+          {32800, QT_TRANSLATE_NOOP("MainFrame", "参照(&B)...")},
           {kSeparator, nullptr},
-          {32804, u"閉じる(&C)"}}},
-        {u"表示(&V)",
-         {{kToolBarsSubmenu, u"ツール バーとドッキング ウィンドウ(&T)"},
+          {32804, QT_TRANSLATE_NOOP("MainFrame", "閉じる(&C)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "表示(&V)"),
+         {{kToolBarsSubmenu, QT_TRANSLATE_NOOP("MainFrame", "ツール バーとドッキング ウィンドウ(&T)")},
           {kSeparator, nullptr},
-          {59409, u"大きいアイコン(&G)"},
-          {59408, u"小さいアイコン(&M)"},
-          {59410, u"一覧(&L)"},
-          {59411, u"詳細(&D)"},
-          {kSearchArrangeSubmenu, u"アイコンの整列(&I)"}}},
-        {u"ツール(&T)",
-         {{32812, u"記録を開く(&O)"},
+          {59409, QT_TRANSLATE_NOOP("MainFrame", "大きいアイコン(&G)")},
+          {59408, QT_TRANSLATE_NOOP("MainFrame", "小さいアイコン(&M)")},
+          {59410, QT_TRANSLATE_NOOP("MainFrame", "一覧(&L)")},
+          {59411, QT_TRANSLATE_NOOP("MainFrame", "詳細(&D)")},
+          {kSearchArrangeSubmenu, QT_TRANSLATE_NOOP("MainFrame", "アイコンの整列(&I)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "ツール(&T)"),
+         {{32812, QT_TRANSLATE_NOOP("MainFrame", "記録を開く(&O)")},
           {kSeparator, nullptr},
-          {32810, u"実体を探す(&J)"},
-          {32811, u"エクスプローラ(&E)"}}},
-        {u"オプション(&O)", {{32805, u"サブフォルダも含める(&S)"}}},
+          {32810, QT_TRANSLATE_NOOP("MainFrame", "実体を探す(&J)")},
+          {32811, QT_TRANSLATE_NOOP("MainFrame", "エクスプローラ(&E)")}}},
+        {QT_TRANSLATE_NOOP("MainFrame", "オプション(&O)"),
+         {{32805, QT_TRANSLATE_NOOP("MainFrame", "サブフォルダも含める(&S)")}}},
     };
     if (menu == MENU_SEARCH) return search;
     return menu == MENU_CATALOGUE ? catalogue : noDocument;
 }
 
 const std::vector<MenuItem>& ArrangeItems() {
-    static const std::vector<MenuItem> items = {
-        {32780, u"名前順(&N)"}, {32783, u"種類順(&T)"}, {32782, u"サイズ順(&S)"}, {32784, u"日付順(&D)"}};
+    static const std::vector<MenuItem> items = {{32780, QT_TRANSLATE_NOOP("MainFrame", "名前順(&N)")},
+                                                {32783, QT_TRANSLATE_NOOP("MainFrame", "種類順(&T)")},
+                                                {32782, QT_TRANSLATE_NOOP("MainFrame", "サイズ順(&S)")},
+                                                {32784, QT_TRANSLATE_NOOP("MainFrame", "日付順(&D)")}};
     return items;
 }
 
 const std::vector<MenuItem>& SearchArrangeItems() {
-    static const std::vector<MenuItem> items = {{32780, u"名前順(&N)"}, {32781, u"フォルダ順(&F)"},
-                                                {32783, u"種類順(&T)"}, {32782, u"サイズ順(&S)"},
-                                                {32784, u"日付順(&D)"}, {32785, u"記録ファイル順(&R)"}};
+    static const std::vector<MenuItem> items = {{32780, QT_TRANSLATE_NOOP("MainFrame", "名前順(&N)")},
+                                                {32781, QT_TRANSLATE_NOOP("MainFrame", "フォルダ順(&F)")},
+                                                {32783, QT_TRANSLATE_NOOP("MainFrame", "種類順(&T)")},
+                                                {32782, QT_TRANSLATE_NOOP("MainFrame", "サイズ順(&S)")},
+                                                {32784, QT_TRANSLATE_NOOP("MainFrame", "日付順(&D)")},
+                                                {32785, QT_TRANSLATE_NOOP("MainFrame", "記録ファイル順(&R)")}};
     return items;
 }
 
 const std::vector<MenuItem>& PopupItems(int menu) {
-    static const std::vector<MenuItem> m105 = {
-        {32812, u"記録を開く(&O)"}, {kSeparator, nullptr}, {32810, u"実体を探す(&F)"}, {32811, u"エクスプローラ(&E)"}};
+    static const std::vector<MenuItem> m105 = {{32812, QT_TRANSLATE_NOOP("MainFrame", "記録を開く(&O)")},
+                                               {kSeparator, nullptr},
+                                               {32810, QT_TRANSLATE_NOOP("MainFrame", "実体を探す(&F)")},
+                                               {32811, QT_TRANSLATE_NOOP("MainFrame", "エクスプローラ(&E)")}};
     if (menu == 105) return m105;
-    static const std::vector<MenuItem> m310 = {{32810, u"実体を探す(&F)"},
-                                               {32811, u"エクスプローラ(&E)"},
+    static const std::vector<MenuItem> m310 = {{32810, QT_TRANSLATE_NOOP("MainFrame", "実体を探す(&F)")},
+                                               {32811, QT_TRANSLATE_NOOP("MainFrame", "エクスプローラ(&E)")},
                                                {kSeparator, nullptr},
-                                               {32793, u"名前をコピー(&N)"}};
-    static const std::vector<MenuItem> m311 = {
-        {32810, u"実体を探す(&F)"}, {32811, u"エクスプローラ(&E)"}, {kSeparator, nullptr}, {57635, u"切り取り(&T)"},
-        {57634, u"コピー(&C)"},     {57637, u"貼り付け(&P)"},       {kSeparator, nullptr}, {32793, u"名前をコピー(&N)"},
-        {32794, u"名前の変更(&M)"}, {32776, u"プロパティ(R)..."}};
-    static const std::vector<MenuItem> m312 = {{32791, u"読み取り(&Y)...\tCtrl+R"},
+                                               {32793, QT_TRANSLATE_NOOP("MainFrame", "名前をコピー(&N)")}};
+    static const std::vector<MenuItem> m311 = {{32810, QT_TRANSLATE_NOOP("MainFrame", "実体を探す(&F)")},
+                                               {32811, QT_TRANSLATE_NOOP("MainFrame", "エクスプローラ(&E)")},
                                                {kSeparator, nullptr},
-                                               {57643, u"元に戻す(&U)\tCtrl+Z"},
-                                               {57644, u"やり直し(&R)\tCtrl+Y"}};
+                                               {57635, QT_TRANSLATE_NOOP("MainFrame", "切り取り(&T)")},
+                                               {57634, QT_TRANSLATE_NOOP("MainFrame", "コピー(&C)")},
+                                               {57637, QT_TRANSLATE_NOOP("MainFrame", "貼り付け(&P)")},
+                                               {kSeparator, nullptr},
+                                               {32793, QT_TRANSLATE_NOOP("MainFrame", "名前をコピー(&N)")},
+                                               {32794, QT_TRANSLATE_NOOP("MainFrame", "名前の変更(&M)")},
+                                               {32776, QT_TRANSLATE_NOOP("MainFrame", "プロパティ(R)...")}};
+    static const std::vector<MenuItem> m312 = {{32791, QT_TRANSLATE_NOOP("MainFrame", "読み取り(&Y)...\tCtrl+R")},
+                                               {kSeparator, nullptr},
+                                               {57643, QT_TRANSLATE_NOOP("MainFrame", "元に戻す(&U)\tCtrl+Z")},
+                                               {57644, QT_TRANSLATE_NOOP("MainFrame", "やり直し(&R)\tCtrl+Y")}};
     return menu == 311 ? m311 : (menu == 310 ? m310 : m312);
 }
 
@@ -212,6 +233,11 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
+
+// A text of the tables above in the user's language.
+QString MenuText(const char* text) {
+    return QCoreApplication::translate("MainFrame", text);
+}
 
 }  // namespace
 
@@ -324,7 +350,7 @@ QAction* CMainFrame::MakeAction(uint32_t id, const QString& text) {
 
 void CMainFrame::BuildToolBar() {
     if (!m_toolBar) {
-        m_toolBar = new QToolBar(QString::fromUtf16(kToolBarName), this);
+        m_toolBar = new QToolBar(MenuText(kToolBarName), this);
         m_toolBar->setObjectName(QStringLiteral("StandardToolBar"));
         m_toolBar->setIconSize(QSize(16, 16));
         m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
@@ -346,10 +372,10 @@ void CMainFrame::BuildToolBar() {
         m_toolBar->addAction(action);
     }
     m_toolBar->addSeparator();
-    QAction* customize = MakeAction(ID_TOOLBAR_CUSTOMIZE, QString::fromUtf16(kCustomizeText));
-    customize->setToolTip(QString::fromUtf16(kCustomizeText));
+    QAction* customize = MakeAction(ID_TOOLBAR_CUSTOMIZE, MenuText(kCustomizeText));
+    customize->setToolTip(MenuText(kCustomizeText));
     // A button's text is its action's text without the "..." unless given.
-    customize->setIconText(QString::fromUtf16(kCustomizeText));
+    customize->setIconText(MenuText(kCustomizeText));
     m_toolBar->addAction(customize);
 }
 
@@ -362,10 +388,10 @@ void CMainFrame::SetToolBarButtons(std::vector<uint32_t> buttons) {
 void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
-    bar->showMessage(QString::fromUtf16(kReadyText));
+    bar->showMessage(MenuText(kReadyText));
     // The message pane says "レディ" whenever no prompt is shown.
     connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
-        if (message.isEmpty()) bar->showMessage(QString::fromUtf16(kReadyText));
+        if (message.isEmpty()) bar->showMessage(MenuText(kReadyText));
     });
     const char* const names[] = {"CAP", "NUM", "SCRL"};
     for (size_t i = 0; i < 3; ++i) {
@@ -384,7 +410,7 @@ void CMainFrame::BuildStatusBar() {
 void CMainFrame::FillRecentFiles(QMenu* menu) {
     const QStringList recent = m_app.RecentFiles();
     if (recent.isEmpty()) {
-        QAction* empty = menu->addAction(QStringLiteral("最近使ったファイル"));
+        QAction* empty = menu->addAction(tr("最近使ったファイル"));
         empty->setEnabled(false);
         return;
     }
@@ -414,7 +440,7 @@ void CMainFrame::RebuildMenuBar() {
     bar->clear();
     m_menu = ActiveCatalogueFrame() ? MENU_CATALOGUE : (ActiveSearchFrame() ? MENU_SEARCH : MENU_NO_DOCUMENT);
     for (const MenuDef& def : MenuBarDef(m_menu)) {
-        QMenu* menu = bar->addMenu(QString::fromUtf16(def.m_title));
+        QMenu* menu = bar->addMenu(MenuText(def.m_title));
         menu->setStyle(m_menuStyle);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
         // The view modes exclude each other and show radio marks.
@@ -428,24 +454,24 @@ void CMainFrame::RebuildMenuBar() {
                     FillRecentFiles(menu);
                     break;
                 case kToolBarsSubmenu: {
-                    QMenu* sub = menu->addMenu(QString::fromUtf16(item.m_text));
+                    QMenu* sub = menu->addMenu(MenuText(item.m_text));
                     sub->setStyle(m_menuStyle);
                     sub->addAction(m_toolBar->toggleViewAction());
                     sub->addSeparator();
-                    sub->addAction(MakeAction(ID_TOOLBAR_CUSTOMIZE, QString::fromUtf16(kCustomizeText)));
+                    sub->addAction(MakeAction(ID_TOOLBAR_CUSTOMIZE, MenuText(kCustomizeText)));
                     break;
                 }
                 case kArrangeSubmenu:
                 case kSearchArrangeSubmenu: {
-                    QMenu* sub = menu->addMenu(QString::fromUtf16(item.m_text));
+                    QMenu* sub = menu->addMenu(MenuText(item.m_text));
                     sub->setStyle(m_menuStyle);
                     connect(sub, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
                     for (const MenuItem& arrange : item.m_id == kArrangeSubmenu ? ArrangeItems() : SearchArrangeItems())
-                        sub->addAction(MakeAction(arrange.m_id, QString::fromUtf16(arrange.m_text)));
+                        sub->addAction(MakeAction(arrange.m_id, MenuText(arrange.m_text)));
                     break;
                 }
                 default: {
-                    QAction* action = MakeAction(item.m_id, QString::fromUtf16(item.m_text));
+                    QAction* action = MakeAction(item.m_id, MenuText(item.m_text));
                     if (IsRadioCommand(item.m_id)) {
                         if (!modes) modes = new QActionGroup(menu);
                         modes->addAction(action);
@@ -467,7 +493,7 @@ QMenu* CMainFrame::CreatePopupMenu(int menu, QWidget* parent) {
             popup->addSeparator();
             continue;
         }
-        auto* action = popup->addAction(QString::fromUtf16(item.m_text));
+        auto* action = popup->addAction(MenuText(item.m_text));
         const CommandState state = QueryState(item.m_id);
         action->setEnabled(state.m_enabled);
         action->setStatusTip(GetCommandText(item.m_id).m_prompt);
@@ -478,7 +504,7 @@ QMenu* CMainFrame::CreatePopupMenu(int menu, QWidget* parent) {
 }
 
 void CMainFrame::UpdateTitle() {
-    QString title = QString::fromUtf16(kMainTitle);
+    QString title = QtText(kMainTitle);
     if (CChildFrame* frame = ActiveCatalogueFrame())
         title += QStringLiteral(" - ") + QString::fromStdU16String(frame->Document().GetTitle());
     else if (CFindFrame* search = ActiveSearchFrame())
@@ -599,13 +625,13 @@ std::optional<CommandState> CMainFrame::QueryCommand(uint32_t id) const {
 
 void CMainFrame::ShowWindowList() {
     QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("ウィンドウ"));
+    dialog.setWindowTitle(tr("ウィンドウ"));
     auto* list = new QListWidget(&dialog);
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
     for (QMdiSubWindow* window : windows) list->addItem(window->windowTitle());
     list->setCurrentRow(int(windows.indexOf(m_mdi->activeSubWindow())));
-    auto* activate = new QPushButton(QStringLiteral("アクティブ化(&A)"), &dialog);
-    auto* closeWindow = new QPushButton(QStringLiteral("ウィンドウを閉じる(&C)"), &dialog);
+    auto* activate = new QPushButton(tr("アクティブ化(&A)"), &dialog);
+    auto* closeWindow = new QPushButton(tr("ウィンドウを閉じる(&C)"), &dialog);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     auto* side = new QVBoxLayout;
     side->addWidget(activate);
@@ -632,7 +658,7 @@ void CMainFrame::ShowWindowList() {
 void CMainFrame::CustomizeToolBar() {
     QDialog dialog(this);
     dialog.setObjectName(QStringLiteral("CustomizeDialog"));
-    dialog.setWindowTitle(QStringLiteral("カスタマイズ"));
+    dialog.setWindowTitle(tr("カスタマイズ"));
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("Buttons"));
     for (uint32_t id : StandardToolBarButtons()) {
@@ -645,7 +671,7 @@ void CMainFrame::CustomizeToolBar() {
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Reset, &dialog);
     auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("ツール バー「標準」に表示するボタン:"), &dialog));
+    layout->addWidget(new QLabel(tr("ツール バー「標準」に表示するボタン:"), &dialog));
     layout->addWidget(list);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

@@ -74,9 +74,10 @@ int main(int argc, char* argv[]) {
     services.m_dragService = &drags;
     services.m_saveDialog = &saveDialog;
     services.m_chooseOpenFile = []() {
-        return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
-                                            QStringLiteral("メディア構成 ファイル (*.fsr);;すべてのファイル (*)"),
-                                            nullptr, QFileDialog::DontUseNativeDialog);
+        return QFileDialog::getOpenFileName(
+            QApplication::activeWindow(), QString(), QString(),
+            QCoreApplication::translate("Application", "メディア構成 ファイル (*.fsr);;すべてのファイル (*)"), nullptr,
+            QFileDialog::DontUseNativeDialog);
     };
     // The two read commands; the read dialog and the progress dialog belong
     // to the main window.

@@ -1,5 +1,7 @@
 // Writes pictures of the main window with a catalogue open, rendered
 // offscreen: volcatra-screenshots CATALOGUE.fsr OUTPUT_FOLDER
+// In Japanese, the program's own language, unless VOLCATRA_LANG=en asks for
+// the English interface: then only the main window, as main-window-en.png.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -54,15 +56,16 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool english = qgetenv("VOLCATRA_LANG") == "en";
+    if (!english) qputenv("VOLCATRA_LANG", "ja");
     QApplication application(argc, argv);
-    // Type names in the program's language.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     if (argc < 3) {
         std::fprintf(stderr, "usage: volcatra-screenshots CATALOGUE.fsr OUTPUT_FOLDER\n");
         return 2;
     }
-    // The Japanese texts need a font that has them.
-    for (const QString& family : QFontDatabase::families()) {
+    // The Japanese texts need a font that has them; in English the default
+    // font shows the texts and Qt falls back to another for the names.
+    for (const QString& family : english ? QStringList() : QFontDatabase::families()) {
         if (family.contains(QLatin1String("IPAPGothic")) || family.contains(QLatin1String("IPAGothic"))) {
             QApplication::setFont(QFont(family, 9));
             break;
@@ -86,7 +89,7 @@ int main(int argc, char* argv[]) {
     frame->resize(900, 560);
     CChildFrame* child = frame->ActiveCatalogueFrame();
     if (!child) return 1;
-    bool ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window-volumes.png")));
+    bool ok = english || Save(*frame, QDir(folder).filePath(QStringLiteral("main-window-volumes.png")));
     // The first volume's top folder.
     CFSTreeView* tree = child->TreeView();
     const QModelIndex top = tree->model()->index(0, 0);
@@ -94,8 +97,10 @@ int main(int argc, char* argv[]) {
     if (volume.isValid()) {
         tree->setCurrentIndex(volume);
         tree->expandAll();
-        ok = Save(*frame, QDir(folder).filePath(QStringLiteral("main-window.png"))) && ok;
+        const QString name = english ? QStringLiteral("main-window-en.png") : QStringLiteral("main-window.png");
+        ok = Save(*frame, QDir(folder).filePath(name)) && ok;
     }
+    if (english) return ok ? 0 : 1;
     // The property sheet of the first volume.
     if (!child->Document().Roots().empty()) {
         CVolumePropertySheet sheet(*child->Document().Roots().front(), frame);

@@ -273,8 +273,9 @@ bool CFSListModel::setData(const QModelIndex& index, const QVariant& value, int 
 QVariant CFSListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal) return {};
     if (role == Qt::DisplayRole) {
-        static const char16_t* const titles[] = {u"名前", u"サイズ", u"ファイルの種類", u"更新日時"};
-        return section >= 0 && section < 4 ? QString::fromUtf16(titles[section]) : QString();
+        static const char* const titles[] = {QT_TR_NOOP("名前"), QT_TR_NOOP("サイズ"), QT_TR_NOOP("ファイルの種類"),
+                                             QT_TR_NOOP("更新日時")};
+        return section >= 0 && section < 4 ? tr(titles[section]) : QString();
     }
     if (role == Qt::TextAlignmentRole)
         return section == 1 ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);

@@ -377,7 +377,7 @@ void CFSTreeView::LocateRealFile(bool folderTree, const CFileEntry* entry) {
         case LocateOutcome::Nothing:
             return;
         case LocateOutcome::NotFound:
-            m_document.Messages().Show(kMediumNotFoundText, MessageButtons::Ok, MessageIcon::Exclamation);
+            m_document.Messages().Show(Tr(kMediumNotFoundText), MessageButtons::Ok, MessageIcon::Exclamation);
             return;
         case LocateOutcome::Found:
             host.FileManager().Show(request);

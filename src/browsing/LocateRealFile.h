@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/UiText.h"
 #include "platform/FileManager.h"
 #include "platform/MountedVolumes.h"
 #include "platform/RemovableMedia.h"
@@ -17,7 +18,8 @@ namespace volcatra {
 class CFileEntry;
 class CRootEntry;
 
-inline constexpr char16_t kMediumNotFoundText[] = u"同じボリュームシリアル番号のメディアが見つかりませんでした。";
+inline constexpr UiText kMediumNotFoundText =
+    VOLCATRA_TEXT("Browsing", "同じボリュームシリアル番号のメディアが見つかりませんでした。");
 
 // The mounted volumes and their facts, so that tests can stand in for them.
 class IVolumeQuery {

@@ -56,18 +56,18 @@ CPropPage1::CPropPage1(CRootEntry& root, QWidget* parent) : QWidget(parent), m_r
     m_comment->setTabChangesFocus(true);
 
     auto* grid = new QGridLayout(this);
-    const auto addRow = [&](int row, const char16_t* text, QWidget* field, Qt::Alignment alignment = {}) {
-        auto* label = new QLabel(QString::fromUtf16(text), this);
+    const auto addRow = [&](int row, const QString& text, QWidget* field, Qt::Alignment alignment = {}) {
+        auto* label = new QLabel(text, this);
         label->setBuddy(field);
         grid->addWidget(label, row, 0, alignment | Qt::AlignLeft);
         grid->addWidget(field, row, 1);
     };
-    addRow(0, u"ボリュームラベル ：", m_label, Qt::AlignTop);
-    addRow(1, u"シリアル番号 ：", m_serial);
-    addRow(2, u"フォルダの数 ：", m_folders);
-    addRow(3, u"ファイルの数 ：", m_files);
-    addRow(4, u"アイコンの数 ：", m_iconCount);
-    addRow(5, u"コメント ：", m_comment, Qt::AlignTop);
+    addRow(0, tr("ボリュームラベル ："), m_label, Qt::AlignTop);
+    addRow(1, tr("シリアル番号 ："), m_serial);
+    addRow(2, tr("フォルダの数 ："), m_folders);
+    addRow(3, tr("ファイルの数 ："), m_files);
+    addRow(4, tr("アイコンの数 ："), m_iconCount);
+    addRow(5, tr("コメント ："), m_comment, Qt::AlignTop);
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(1, 1);
 
@@ -85,16 +85,16 @@ void CPropPage1::OnApply() {
 
 CVolumePropertySheet::CVolumePropertySheet(CRootEntry& root, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("VolumePropertySheet"));
-    setWindowTitle(QString::fromStdU16String(root.GetDisplayName()) + QStringLiteral(" のプロパティ"));
+    setWindowTitle(tr("%1 のプロパティ").arg(QString::fromStdU16String(root.GetDisplayName())));
     auto* tabs = new QTabWidget(this);
     m_page = new CPropPage1(root, tabs);
-    tabs->addTab(m_page, QStringLiteral("情報"));
+    tabs->addTab(m_page, tr("情報"));
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
     m_apply = buttons->button(QDialogButtonBox::Apply);
-    m_apply->setText(QStringLiteral("適用(&A)"));
+    m_apply->setText(tr("適用(&A)"));
     m_apply->setEnabled(false);
     connect(m_page, &CPropPage1::Modified, m_apply, &QPushButton::setEnabled);
     connect(buttons, &QDialogButtonBox::accepted, this, &CVolumePropertySheet::accept);

@@ -63,10 +63,10 @@ std::string LocalTimeText(int64_t time) {
 int ReportFailure(const CatalogueError& e, bool saving, std::ostream& err) {
     switch (e.Kind()) {
         case CatalogueFailure::Format:
-            err << Utf8(kFormatErrorText) << '\n';
+            err << Utf8(Tr(kFormatErrorText)) << '\n';
             return CLI_FORMAT_ERROR;
         case CatalogueFailure::General:
-            err << Utf8(saving ? kSaveFailedText : kOpenFailedText) << '\n';
+            err << Utf8(saving ? Tr(kSaveFailedText) : Tr(kOpenFailedText)) << '\n';
             return CLI_GENERAL_FAILURE;
         case CatalogueFailure::File:
             break;
@@ -98,7 +98,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return CLI_OK;
     }
     if (verb == "--version") {
-        out << kVersionText << '\n';
+        out << Utf8(Tr(kProgramName)) << " Version " << kVersionNumber << '\n';
         return CLI_OK;
     }
     const CliVerb* found = nullptr;
@@ -118,7 +118,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const CatalogueError& e) {
         return ReportFailure(e, false, err);
     } catch (const std::exception& e) {
-        err << Utf8(kOpenFailedText) << " (" << e.what() << ")\n";
+        err << Utf8(Tr(kOpenFailedText)) << " (" << e.what() << ")\n";
         return CLI_GENERAL_FAILURE;
     }
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/UiText.h"
+
 namespace volcatra {
 
 // Exit statuses of the tool.
@@ -15,7 +17,9 @@ enum CliStatus {
     CLI_GENERAL_FAILURE = 3,
 };
 
-inline constexpr char kVersionText[] = "ボルカトラ Version 3.20.160";
+// The program's name (as the desktop program's title) and version for --version.
+inline constexpr UiText kProgramName = VOLCATRA_TEXT("Application", "ボルカトラ");
+inline constexpr char kVersionNumber[] = "3.20.160";
 
 // Runs the tool with the arguments after the program name.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -86,7 +86,7 @@ int Locate(const CliArgs& all, std::ostream& out, std::ostream& err) {
         case LocateOutcome::NotFound:
             break;
     }
-    err << Utf8(kMediumNotFoundText) << '\n';
+    err << Utf8(Tr(kMediumNotFoundText)) << '\n';
     return CLI_FILE_OR_USAGE_ERROR;
 }
 

@@ -410,7 +410,7 @@ QString ProgramDirectory() {
 }
 
 int ReadFailed(std::ostream& err, const std::string& detail = {}) {
-    err << Utf8(kReadFailedText) << '\n';
+    err << Utf8(Tr(kReadFailedText)) << '\n';
     if (!detail.empty()) err << "volcatra-cli: " << detail << '\n';
     return CLI_GENERAL_FAILURE;
 }

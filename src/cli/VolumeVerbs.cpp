@@ -226,7 +226,7 @@ int TransferVolume(const CliArgs& args, std::ostream& err, bool move) {
         if (!CheckWritable(sourcePath, err)) return CLI_FILE_OR_USAGE_ERROR;
         const bool taken = move ? source.Doc().CutRoot(*root) : source.Doc().CopyRoot(*root);
         if (!taken || !source.Doc().Paste()) {
-            err << Utf8(kSaveFailedText) << '\n';
+            err << Utf8(Tr(kSaveFailedText)) << '\n';
             return CLI_GENERAL_FAILURE;
         }
         return source.Save() ? CLI_OK : source.FailureStatus();
@@ -237,7 +237,7 @@ int TransferVolume(const CliArgs& args, std::ostream& err, bool move) {
     if (!CheckWritable(targetPath, err) || (move && !CheckWritable(sourcePath, err))) return CLI_FILE_OR_USAGE_ERROR;
     const bool taken = move ? source.Doc().CutRoot(*root) : source.Doc().CopyRoot(*root);
     if (!taken || !target.Doc().Paste()) {
-        err << Utf8(kSaveFailedText) << '\n';
+        err << Utf8(Tr(kSaveFailedText)) << '\n';
         return CLI_GENERAL_FAILURE;
     }
     // The copy is saved first: until it is safely on disk the source file

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "model/FileNameCodec.h"
+#include "model/UiText.h"
 
 namespace volcatra {
 
@@ -52,7 +53,7 @@ bool CDocument::DoFileSave() {
 
 bool CDocument::SaveModified() {
     if (!m_modified) return true;
-    std::u16string text = u"%1 への変更を保存しますか?";
+    std::u16string text = Tr(VOLCATRA_TEXT("Document", "%1 への変更を保存しますか?"));
     text.replace(text.find(u"%1"), 2, m_title);
     switch (m_messages.Show(text, MessageButtons::YesNoCancel)) {
         case MessageAnswer::Yes:

@@ -13,7 +13,7 @@ namespace volcatra {
 
 namespace {
 
-constexpr char16_t kUntitledFile[] = u"無題のファイル";
+constexpr UiText kUntitledFile = VOLCATRA_TEXT("Document", "無題のファイル");
 
 // Clears the drag-source flag however the drag loop ends.
 class CDragSourceFlag {
@@ -30,24 +30,24 @@ private:
 }  // namespace
 
 std::u16string PasteFailureText(const CatalogueError& error) {
-    std::u16string text = u"%1 へのアクセス中に不明なエラーが発生しました。";
+    std::u16string text = Tr(VOLCATRA_TEXT("Document", "%1 へのアクセス中に不明なエラーが発生しました。"));
     if (error.Kind() == CatalogueFailure::Format) {
         switch (error.FormatCause()) {
             case FormatErrorCause::EndOfData:
-                text = u"%1 の末尾以降にアクセスしようとしました。";
+                text = Tr(VOLCATRA_TEXT("Document", "%1 の末尾以降にアクセスしようとしました。"));
                 break;
             case FormatErrorCause::UnexpectedClass:
-                text = u"%1 は予期しないオブジェクトを含んでいます。";
+                text = Tr(VOLCATRA_TEXT("Document", "%1 は予期しないオブジェクトを含んでいます。"));
                 break;
             case FormatErrorCause::BadSchema:
-                text = u"%1 は不正なスキーマを含んでいます。";
+                text = Tr(VOLCATRA_TEXT("Document", "%1 は不正なスキーマを含んでいます。"));
                 break;
             case FormatErrorCause::BadFormat:
-                text = u"%1 の形式が正しくありません。";
+                text = Tr(VOLCATRA_TEXT("Document", "%1 の形式が正しくありません。"));
                 break;
         }
     }
-    text.replace(text.find(u"%1"), 2, kUntitledFile);
+    text.replace(text.find(u"%1"), 2, Tr(kUntitledFile));
     return text;
 }
 

@@ -176,7 +176,7 @@ bool CFSRecDoc::DoSave(const std::string& path, bool replace) {
             proposed += kCatalogueExtension;
         }
         if (!m_services.m_saveDialog) return false;
-        CFileSaveDialog dialog(Messages(), kSaveAsTitle, kCatalogueSaveFilter, kCatalogueExtension, proposed,
+        CFileSaveDialog dialog(Messages(), Tr(kSaveAsTitle), Tr(kCatalogueSaveFilter), kCatalogueExtension, proposed,
                                m_saveFormat + 1);
         if (!dialog.DoModal(*m_services.m_saveDialog)) return false;
         target = Utf16ToFileName(dialog.GetPathName());
@@ -196,14 +196,13 @@ bool CFSRecDoc::DoSave(const std::string& path, bool replace) {
     return true;
 }
 
-void CFSRecDoc::RunLongWork(const char16_t* text, const std::string& path, bool showAtOnce,
-                            const std::function<void()>& work) {
+void CFSRecDoc::RunLongWork(UiText text, const std::string& path, bool showAtOnce, const std::function<void()>& work) {
     if (!m_services.m_longWork) {
         work();
         return;
     }
     const size_t slash = path.rfind('/');
-    std::u16string shown = text;
+    std::u16string shown = Tr(text);
     const size_t at = shown.find(u"%1");
     if (at != std::u16string::npos)
         shown.replace(at, 2, FileNameToUtf16(slash == std::string::npos ? path : path.substr(slash + 1)));
@@ -215,10 +214,10 @@ void CFSRecDoc::ReportFailure(const CatalogueError& error, bool saving) {
     std::u16string text;
     switch (error.Kind()) {
         case CatalogueFailure::Format:
-            text = kFormatErrorText;
+            text = Tr(kFormatErrorText);
             break;
         case CatalogueFailure::General:
-            text = saving ? kSaveFailedText : kOpenFailedText;
+            text = saving ? Tr(kSaveFailedText) : Tr(kOpenFailedText);
             break;
         case CatalogueFailure::File:
             text = FileErrorText(error.Cause(), error.Path());

@@ -19,6 +19,7 @@
 #include "document/VolumeClipboard.h"
 #include "model/CatalogueError.h"
 #include "model/CatalogueFile.h"
+#include "model/UiText.h"
 
 namespace volcatra {
 
@@ -46,8 +47,8 @@ inline constexpr uint32_t kNoPictureKey = 0xFFFFFFFF;
 inline constexpr char16_t kCatalogueUntitledBase[] = u"Medium";
 
 // The progress texts of a save and an open; %1 is the file name.
-inline constexpr char16_t kSavingText[] = u"%1 を保存しています...";
-inline constexpr char16_t kOpeningText[] = u"%1 を開いています...";
+inline constexpr UiText kSavingText = VOLCATRA_TEXT("Document", "%1 を保存しています...");
+inline constexpr UiText kOpeningText = VOLCATRA_TEXT("Document", "%1 を開いています...");
 
 class CFSRecDoc;
 
@@ -247,7 +248,7 @@ private:
     void ReportFailure(const CatalogueError& error, bool saving);
     // Runs work through the long-work runner, with the progress text for the
     // file at path.
-    void RunLongWork(const char16_t* text, const std::string& path, bool showAtOnce, const std::function<void()>& work);
+    void RunLongWork(UiText text, const std::string& path, bool showAtOnce, const std::function<void()>& work);
 
     CatalogueServices m_services;
     std::unique_ptr<IPictureList> m_pictures;

@@ -61,7 +61,7 @@ std::u16string CFileSaveDialog::ExtensionOf(int typeIndex) const {
 bool CFileSaveDialog::Confirm(std::u16string path, int typeIndex) {
     m_typeIndex = typeIndex;
     if (typeIndex == 2 || typeIndex == 3) {
-        if (m_messages.Show(kListingWarningText, MessageButtons::OkCancel) != MessageAnswer::Ok) return false;
+        if (m_messages.Show(Tr(kListingWarningText), MessageButtons::OkCancel) != MessageAnswer::Ok) return false;
     }
     m_pathName = std::move(path);
     return true;

@@ -7,17 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "model/UiText.h"
 #include "platform/MessageService.h"
 
 namespace volcatra {
 
-inline constexpr char16_t kSaveAsTitle[] = u"名前を付けて保存";
-inline constexpr char16_t kCatalogueSaveFilter[] =
-    u"メディア構成 ファイル (*.fsr)|*.fsr|CSV ファイル (*.csv)|*.csv|"
-    u"テキストファイル (スペース区切り) (*.prn)|*.prn|すべてのファイル (*.*)|*.*|";
+inline constexpr UiText kSaveAsTitle = VOLCATRA_TEXT("Document", "名前を付けて保存");
+inline constexpr UiText kCatalogueSaveFilter =
+    VOLCATRA_TEXT("Document",
+                  "メディア構成 ファイル (*.fsr)|*.fsr|CSV ファイル (*.csv)|*.csv|"
+                  "テキストファイル (スペース区切り) (*.prn)|*.prn|すべてのファイル (*.*)|*.*|");
 inline constexpr char16_t kCatalogueExtension[] = u".fsr";
-inline constexpr char16_t kListingWarningText[] =
-    u"この形式で保存したファイルは、あとで開くことができません。\nこの形式のまま保存してよろしいですか？";
+inline constexpr UiText kListingWarningText = VOLCATRA_TEXT(
+    "Document", "この形式で保存したファイルは、あとで開くことができません。\nこの形式のまま保存してよろしいですか？");
 
 // One file type of a filter text: its description and its pattern.
 struct FileTypeFilter {

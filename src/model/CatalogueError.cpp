@@ -66,51 +66,51 @@ FileErrorCause FileErrorCauseFromErrno(int err) {
 }
 
 std::u16string FileErrorText(FileErrorCause cause, const std::u16string& path) {
-    const char16_t* pattern = u"%1 へのアクセス中に不明なエラーが発生しました。";
+    UiText pattern = VOLCATRA_TEXT("CatalogueError", "%1 へのアクセス中に不明なエラーが発生しました。");
     switch (cause) {
         case FileErrorCause::Unknown:
             break;
         case FileErrorCause::FileNotFound:
-            pattern = u"%1 が見つかりませんでした。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 が見つかりませんでした。");
             break;
         case FileErrorCause::BadPath:
-            pattern = u"%1 に正しくないパスが含まれています。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 に正しくないパスが含まれています。");
             break;
         case FileErrorCause::TooManyOpenFiles:
-            pattern = u"開いているファイルが多すぎるため、%1 を開けませんでした。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "開いているファイルが多すぎるため、%1 を開けませんでした。");
             break;
         case FileErrorCause::AccessDenied:
-            pattern = u"%1 へのアクセスは拒否されました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 へのアクセスは拒否されました。");
             break;
         case FileErrorCause::InvalidFile:
-            pattern = u"正しくないファイル ハンドルが %1 に関連付けられていました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "正しくないファイル ハンドルが %1 に関連付けられていました。");
             break;
         case FileErrorCause::RemoveCurrentDir:
-            pattern = u"現在のディレクトリ %1 は削除できませんでした。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "現在のディレクトリ %1 は削除できませんでした。");
             break;
         case FileErrorCause::DirectoryFull:
-            pattern = u"%1 を作成できませんでした。そのディレクトリはいっぱいです。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 を作成できませんでした。そのディレクトリはいっぱいです。");
             break;
         case FileErrorCause::BadSeek:
-            pattern = u"%1 のシークに失敗しました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 のシークに失敗しました。");
             break;
         case FileErrorCause::HardIO:
-            pattern = u"%1 へのアクセス中にハードウェア I/O エラーが報告されました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 へのアクセス中にハードウェア I/O エラーが報告されました。");
             break;
         case FileErrorCause::SharingViolation:
-            pattern = u"%1 へのアクセス中に共有違反が発生しました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 へのアクセス中に共有違反が発生しました。");
             break;
         case FileErrorCause::LockViolation:
-            pattern = u"%1 へのアクセス中にロック違反が発生しました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 へのアクセス中にロック違反が発生しました。");
             break;
         case FileErrorCause::DiskFull:
-            pattern = u"%1 へのアクセス中にディスクがいっぱいになりました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 へのアクセス中にディスクがいっぱいになりました。");
             break;
         case FileErrorCause::EndOfFile:
-            pattern = u"%1 の末尾以降にアクセスしようとしました。";
+            pattern = VOLCATRA_TEXT("CatalogueError", "%1 の末尾以降にアクセスしようとしました。");
             break;
     }
-    std::u16string text(pattern);
+    std::u16string text = Tr(pattern);
     const auto at = text.find(u"%1");
     if (at != std::u16string::npos) text.replace(at, 2, path);
     return text;

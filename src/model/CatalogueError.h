@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "model/UiText.h"
+
 namespace volcatra {
 
 // The failure kinds a catalogue operation ends with.
@@ -71,8 +73,8 @@ FileErrorCause FileErrorCauseFromErrno(int err);
 std::u16string FileErrorText(FileErrorCause cause, const std::u16string& path);
 
 // Texts of the other failure kinds.
-inline constexpr char16_t kFormatErrorText[] = u"予期しないファイル形式です。";
-inline constexpr char16_t kOpenFailedText[] = u"ドキュメントを開くことに失敗しました。";
-inline constexpr char16_t kSaveFailedText[] = u"ドキュメントの保存に失敗しました。";
+inline constexpr UiText kFormatErrorText = VOLCATRA_TEXT("CatalogueError", "予期しないファイル形式です。");
+inline constexpr UiText kOpenFailedText = VOLCATRA_TEXT("CatalogueError", "ドキュメントを開くことに失敗しました。");
+inline constexpr UiText kSaveFailedText = VOLCATRA_TEXT("CatalogueError", "ドキュメントの保存に失敗しました。");
 
 }  // namespace volcatra

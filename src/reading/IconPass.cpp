@@ -19,12 +19,13 @@ bool IsShortcutName(const std::u16string& name) {
 }
 
 bool AskAbandon(IMessageService& messages) {
-    return messages.Show(kIconReadErrorQuestion, MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+    return messages.Show(Tr(kIconReadErrorQuestion), MessageButtons::YesNo, MessageIcon::Question) ==
+           MessageAnswer::Yes;
 }
 
 bool CancelConfirmed(IReadProgress* progress, IMessageService& messages) {
     return progress && progress->TakeCancelRequest() &&
-           messages.Show(kCancelReadQuestion, MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+           messages.Show(Tr(kCancelReadQuestion), MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
 }
 
 std::string JoinPath(const std::string& folder, const std::u16string& name) {

@@ -8,13 +8,15 @@
 #include <string>
 
 #include "model/FileEntry.h"
+#include "model/UiText.h"
 #include "platform/IconSource.h"
 #include "platform/MessageService.h"
 #include "reading/ReadProgress.h"
 
 namespace volcatra {
 
-inline constexpr char16_t kIconReadErrorQuestion[] = u"読み取りエラーが発生しました。\n読み取りを中止しますか？";
+inline constexpr UiText kIconReadErrorQuestion =
+    VOLCATRA_TEXT("Reading", "読み取りエラーが発生しました。\n読み取りを中止しますか？");
 
 // Runs the pass over root, read from readPath on the medium mounted at
 // rootPath. False when it failed or the user confirmed a cancel; root's

@@ -64,7 +64,7 @@ private:
 };
 
 bool ShowReadFailed(IMessageService& messages, ReadReport& report) {
-    messages.Show(kReadFailedText, MessageButtons::Ok, MessageIcon::Stop);
+    messages.Show(Tr(kReadFailedText), MessageButtons::Ok, MessageIcon::Stop);
     report.outcome = ReadOutcome::Failed;
     return false;
 }
@@ -72,9 +72,9 @@ bool ShowReadFailed(IMessageService& messages, ReadReport& report) {
 }  // namespace
 
 std::u16string InsertMediumText(const std::u16string& drive, uint32_t driveType) {
-    std::u16string text = kInsertMediumText;
+    std::u16string text = Tr(kInsertMediumText);
     text.replace(text.find(u"%1"), 2, drive);
-    text.replace(text.find(u"%2"), 2, driveType == DRIVE_CDROM ? kCdRomMediumName : kDiskMediumName);
+    text.replace(text.find(u"%2"), 2, driveType == DRIVE_CDROM ? kCdRomMediumName : Tr(kDiskMediumName));
     return text;
 }
 
@@ -189,7 +189,7 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
                 replacePosition = -1;
                 break;
             case SameVolumeAnswer::Ask:
-                switch (messages.Show(kSameVolumeQuestion, MessageButtons::YesNoCancel, MessageIcon::Question)) {
+                switch (messages.Show(Tr(kSameVolumeQuestion), MessageButtons::YesNoCancel, MessageIcon::Question)) {
                     case MessageAnswer::Yes:
                         break;
                     case MessageAnswer::No:

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "document/FSRecDoc.h"
+#include "model/UiText.h"
 #include "platform/DirectoryListing.h"
 #include "platform/MessageService.h"
 #include "platform/RemovableMedia.h"
@@ -24,11 +25,11 @@ namespace volcatra {
 
 // "%1 ドライブ に %2 をセットしてください": %1 the mount point or device the
 // user chose, %2 kCdRomMediumName for a CD-ROM drive, else kDiskMediumName.
-inline constexpr char16_t kInsertMediumText[] = u"%1 ドライブ に %2 をセットしてください";
+inline constexpr UiText kInsertMediumText = VOLCATRA_TEXT("Reading", "%1 ドライブ に %2 をセットしてください");
 inline constexpr char16_t kCdRomMediumName[] = u"CD-ROM";
-inline constexpr char16_t kDiskMediumName[] = u"ディスク";
-inline constexpr char16_t kSameVolumeQuestion[] =
-    u"同じメディアまたはフォルダがすでに記録されています。\n記録されている内容を置き換えますか？";
+inline constexpr UiText kDiskMediumName = VOLCATRA_TEXT("Reading", "ディスク");
+inline constexpr UiText kSameVolumeQuestion = VOLCATRA_TEXT(
+    "Reading", "同じメディアまたはフォルダがすでに記録されています。\n記録されている内容を置き換えますか？");
 
 // The insert-medium prompt for a drive.
 std::u16string InsertMediumText(const std::u16string& drive, uint32_t driveType);

@@ -8,14 +8,14 @@ namespace {
 __extension__ using Uint128 = unsigned __int128;
 }  // namespace
 
-std::u16string_view ReadPhaseText(ReadPhase phase) {
+std::u16string ReadPhaseText(ReadPhase phase) {
     switch (phase) {
         case ReadPhase::Directory:
-            return u"ディレクトリ内容を読み取っています";
+            return Tr(VOLCATRA_TEXT("Reading", "ディレクトリ内容を読み取っています"));
         case ReadPhase::Icons:
-            return u"アイコンを読み取っています";
+            return Tr(VOLCATRA_TEXT("Reading", "アイコンを読み取っています"));
         case ReadPhase::IconsOrganising:
-            return u"アイコンを読み取っています (整理中)";
+            return Tr(VOLCATRA_TEXT("Reading", "アイコンを読み取っています (整理中)"));
     }
     return {};
 }

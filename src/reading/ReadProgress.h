@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/UiText.h"
+
 namespace volcatra {
 
 enum class ReadPhase {
@@ -18,12 +20,12 @@ enum class ReadPhase {
     IconsOrganising,  // "アイコンを読み取っています (整理中)"
 };
 
-std::u16string_view ReadPhaseText(ReadPhase phase);
+std::u16string ReadPhaseText(ReadPhase phase);
 
 // The question asked when a cancel request is collected.
-inline constexpr char16_t kCancelReadQuestion[] = u"読み取りを中止しますか？";
+inline constexpr UiText kCancelReadQuestion = VOLCATRA_TEXT("Reading", "読み取りを中止しますか？");
 // The message after any failed or cancelled read.
-inline constexpr char16_t kReadFailedText[] = u"読み取りに失敗しました";
+inline constexpr UiText kReadFailedText = VOLCATRA_TEXT("Reading", "読み取りに失敗しました");
 
 class IReadProgress {
 public:

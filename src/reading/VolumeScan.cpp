@@ -63,8 +63,9 @@ public:
     // True when a pending cancel request was confirmed.
     bool CancelConfirmed() {
         if (!m_progress->TakeCancelRequest()) return false;
-        const bool yes = !m_services.messages || m_services.messages->Show(kCancelReadQuestion, MessageButtons::YesNo,
-                                                                           MessageIcon::Question) == MessageAnswer::Yes;
+        const bool yes =
+            !m_services.messages || m_services.messages->Show(Tr(kCancelReadQuestion), MessageButtons::YesNo,
+                                                              MessageIcon::Question) == MessageAnswer::Yes;
         if (yes && m_failure) m_failure->cancelled = true;
         return yes;
     }

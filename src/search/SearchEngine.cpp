@@ -71,8 +71,8 @@ std::vector<FolderItem> ListFolder(int fd) {
     return items;
 }
 
-std::u16string WithFileName(const char16_t* pattern, const std::u16string& path) {
-    std::u16string text(pattern);
+std::u16string WithFileName(UiText pattern, const std::u16string& path) {
+    std::u16string text = Tr(pattern);
     const size_t at = text.find(u"%1");
     if (at != std::u16string::npos) text.replace(at, 2, path);
     return text;
@@ -105,9 +105,12 @@ std::u16string CatalogueFailureText(const CatalogueError& error, const std::u16s
 std::u16string FoundCountText(int32_t count) {
     char digits[16];
     std::snprintf(digits, sizeof(digits), "%d", int(count));
-    std::u16string text;
-    for (const char* p = digits; *p; ++p) text += char16_t(*p);
-    return text + u" 個のファイルが見つかりました。";
+    std::u16string number;
+    for (const char* p = digits; *p; ++p) number += char16_t(*p);
+    std::u16string text = Tr(VOLCATRA_TEXT("Search", "%1 個のファイルが見つかりました。"));
+    const auto at = text.find(u"%1");
+    if (at != std::u16string::npos) text.replace(at, 2, number);
+    return text;
 }
 
 bool CSearchEngine::RunSearch(const CNamePattern& pattern, const std::u16string& place, bool includeSubfolders) {
@@ -122,7 +125,7 @@ bool CSearchEngine::RunSearch(const CNamePattern& pattern, const std::u16string&
         // Whatever the search held is released by now; the rows found so far
         // stay, and the window returns to idle as after any other end.
         m_enteredFolders.clear();
-        m_messages.Show(kOutOfMemoryText, MessageButtons::Ok, MessageIcon::Stop);
+        m_messages.Show(Tr(kOutOfMemoryText), MessageButtons::Ok, MessageIcon::Stop);
     }
     m_enteredFolders.clear();
     m_window.ShowStatusText(FoundCountText(m_results.GetFoundCount()));
@@ -135,7 +138,7 @@ bool CSearchEngine::SearchFolder(const CNamePattern& pattern, const std::u16stri
     std::u16string dir = folder;
     if (dir != u"/") dir += u'/';
 
-    m_window.ShowStatusText(kSearchingFolderText + folder);
+    m_window.ShowStatusText(Tr(kSearchingFolderText) + folder);
     m_window.PumpSearchMessages();
     if (Stopped()) return false;
 
@@ -160,7 +163,7 @@ bool CSearchEngine::SearchFolder(const CNamePattern& pattern, const std::u16stri
     std::optional<ScannedCatalogue> spent;  // the previous file's hits, handed on
     for (size_t i = 0; i < catalogues.size(); ++i) {
         const std::u16string& file = catalogues[i];
-        m_window.ShowStatusText(kReadingCatalogueText + file);
+        m_window.ShowStatusText(Tr(kReadingCatalogueText) + file);
         m_window.PumpSearchMessages();
         if (Stopped()) return false;
         std::optional<ScannedCatalogue> scanned;
@@ -210,7 +213,7 @@ bool CSearchEngine::SearchCatalogue(const std::u16string& catalogueFile, const C
         return go;
     }
 
-    m_window.ShowStatusText(kReadingCatalogueText + catalogueFile);
+    m_window.ShowStatusText(Tr(kReadingCatalogueText) + catalogueFile);
     m_window.PumpSearchMessages();
     if (Stopped()) return false;
     const std::optional<ScannedCatalogue> scanned = ScanCatalogueVolumes(catalogueFile, pattern);
@@ -240,7 +243,7 @@ bool CSearchEngine::SearchScanned(const ScannedCatalogue& scanned, const std::u1
 }
 
 bool CSearchEngine::EnterRecordedFolder(const std::u16string& folderText) {
-    m_window.ShowStatusText(kSearchingRecordedFolderText + folderText);
+    m_window.ShowStatusText(Tr(kSearchingRecordedFolderText) + folderText);
     m_window.PumpSearchMessages();
     return !Stopped();
 }

@@ -19,6 +19,7 @@
 #include "model/CatalogueFile.h"
 #include "model/CatalogueScan.h"
 #include "model/NamePattern.h"
+#include "model/UiText.h"
 #include "platform/MessageService.h"
 
 namespace volcatra {
@@ -31,16 +32,16 @@ inline constexpr int32_t SEARCH_CLOSE_WINDOW = -2;  // stop, then close the sear
 inline constexpr int32_t SEARCH_CLOSE_APP = -3;     // stop, then close the main window
 
 // Status texts. Each prefix is followed by a folder, a file or a folder text.
-inline constexpr char16_t kSearchingFolderText[] = u"メディア構成 ファイルを検索中  ";
-inline constexpr char16_t kReadingCatalogueText[] = u"メディア構成 ファイルを読込中  ";
-inline constexpr char16_t kSearchingRecordedFolderText[] = u"ファイルを検索中  ";
+inline constexpr UiText kSearchingFolderText = VOLCATRA_TEXT("Search", "メディア構成 ファイルを検索中  ");
+inline constexpr UiText kReadingCatalogueText = VOLCATRA_TEXT("Search", "メディア構成 ファイルを読込中  ");
+inline constexpr UiText kSearchingRecordedFolderText = VOLCATRA_TEXT("Search", "ファイルを検索中  ");
 
 // Message texts of the search. %1 stands for the catalogue file.
-inline constexpr char16_t kBadFormatText[] = u"%1 の形式が正しくありません。";
-inline constexpr char16_t kEndOfDataText[] = u"%1 の末尾以降にアクセスしようとしました。";
-inline constexpr char16_t kUnexpectedClassText[] = u"%1 は予期しないオブジェクトを含んでいます。";
-inline constexpr char16_t kBadSchemaText[] = u"%1 は不正なスキーマを含んでいます。";
-inline constexpr char16_t kOutOfMemoryText[] = u"メモリが不足しています。";
+inline constexpr UiText kBadFormatText = VOLCATRA_TEXT("Search", "%1 の形式が正しくありません。");
+inline constexpr UiText kEndOfDataText = VOLCATRA_TEXT("Search", "%1 の末尾以降にアクセスしようとしました。");
+inline constexpr UiText kUnexpectedClassText = VOLCATRA_TEXT("Search", "%1 は予期しないオブジェクトを含んでいます。");
+inline constexpr UiText kBadSchemaText = VOLCATRA_TEXT("Search", "%1 は不正なスキーマを含んでいます。");
+inline constexpr UiText kOutOfMemoryText = VOLCATRA_TEXT("Search", "メモリが不足しています。");
 
 // The message for a catalogue file that could not be read: the text of the
 // failure's kind (a file error's cause, the damage a format error found)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <vector>
 
+#include "model/UiText.h"
+
 namespace volcatra {
 
 class CSysImageList {
@@ -51,6 +53,7 @@ private:
 };
 
 // The text shown when the system icons or the overlay are missing at start.
-inline constexpr char16_t kSystemIconFailureText[] = u"システム アイコン の取得に失敗たため 起動できません";
+inline constexpr UiText kSystemIconFailureText =
+    VOLCATRA_TEXT("Application", "システム アイコン の取得に失敗たため 起動できません");
 
 }  // namespace volcatra

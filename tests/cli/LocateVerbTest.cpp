@@ -68,7 +68,7 @@ TEST_F(LocateVerbTest, AMediumThatIsNotMountedIsReported) {
     const auto r = RunTool({"locate", catalogue, "1"});
     EXPECT_EQ(r.status, CLI_FILE_OR_USAGE_ERROR);
     EXPECT_TRUE(r.out.empty());
-    EXPECT_EQ(r.err, Utf8(kMediumNotFoundText) + "\n");
+    EXPECT_EQ(r.err, Utf8(Tr(kMediumNotFoundText)) + "\n");
 }
 
 }  // namespace

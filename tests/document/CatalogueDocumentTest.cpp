@@ -436,7 +436,7 @@ TEST(CatalogueDocument, SaveQuestionOnClose) {
 
 TEST(SaveDialog, ExtensionsComeFromTheFilter) {
     test::ScriptedMessageService messages;
-    const CFileSaveDialog dialog(messages, kSaveAsTitle, kCatalogueSaveFilter, kCatalogueExtension, u"a", 1);
+    const CFileSaveDialog dialog(messages, Tr(kSaveAsTitle), Tr(kCatalogueSaveFilter), kCatalogueExtension, u"a", 1);
     EXPECT_EQ(dialog.Extensions(), (std::vector<std::u16string>{u".fsr", u".csv", u".prn"}));
     const std::vector<FileTypeFilter> filters = dialog.Filters();
     ASSERT_EQ(filters.size(), 4u);
@@ -449,7 +449,7 @@ TEST(SaveDialog, ExtensionsComeFromTheFilter) {
 
 TEST(SaveDialog, TypeChangeSwitchesTheExtension) {
     test::ScriptedMessageService messages;
-    CFileSaveDialog dialog(messages, kSaveAsTitle, kCatalogueSaveFilter, kCatalogueExtension, u"a", 1);
+    CFileSaveDialog dialog(messages, Tr(kSaveAsTitle), Tr(kCatalogueSaveFilter), kCatalogueExtension, u"a", 1);
     struct Case {
         std::u16string name;
         int type;
@@ -474,7 +474,7 @@ TEST(SaveDialog, OnlyTheListingTypesWarn) {
         test::ScriptedMessageService messages;
         const bool listing = type == 2 || type == 3;
         if (listing) messages.Answer({MessageAnswer::Cancel});
-        CFileSaveDialog dialog(messages, kSaveAsTitle, kCatalogueSaveFilter, kCatalogueExtension, u"a", 1);
+        CFileSaveDialog dialog(messages, Tr(kSaveAsTitle), Tr(kCatalogueSaveFilter), kCatalogueExtension, u"a", 1);
         EXPECT_EQ(dialog.Confirm(u"/tmp/a", type), !listing) << type;
         EXPECT_EQ(messages.ShownBoxes().size(), listing ? 1u : 0u) << type;
         EXPECT_EQ(dialog.GetPathName(), listing ? u"" : u"/tmp/a");

@@ -112,7 +112,7 @@ TEST_F(LocateTest, AMediumThatIsNotThereIsReported) {
     ASSERT_EQ(Tree().SelectPath(u"[DISC] \\DOCS"), 0);
     EXPECT_EQ(Run(&Tree(), ID_FIND_REAL_FILE), "(none)");
     ASSERT_EQ(m_messages.ShownBoxes().size(), 1u);
-    EXPECT_EQ(m_messages.ShownBoxes()[0].text, kMediumNotFoundText);
+    EXPECT_EQ(m_messages.ShownBoxes()[0].text, Tr(kMediumNotFoundText));
     EXPECT_EQ(m_messages.ShownBoxes()[0].buttons, MessageButtons::Ok);
 }
 

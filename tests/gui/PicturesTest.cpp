@@ -101,7 +101,7 @@ TEST_F(PicturesTest, SaveAsWritesAListingAfterTheWarning) {
     m_messages.Answer({MessageAnswer::Ok});
     App().MainFrame()->Route(ID_FILE_SAVE_AS);
     ASSERT_EQ(m_messages.ShownBoxes().size(), 1u);
-    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(kListingWarningText));
+    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(Tr(kListingWarningText)));
     QFile file(listing);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();

@@ -44,7 +44,8 @@ void TypeName(QFileDialog& dialog, const QString& name) {
 class SaveDialogTest : public GuiTest {};
 
 TEST_F(SaveDialogTest, TypeSwitchAdjustsTheNameOnceAtItsLastDot) {
-    CFileSaveDialog logic(m_messages, kSaveAsTitle, kCatalogueSaveFilter, kCatalogueExtension, u"my.cat.fsr", 1);
+    CFileSaveDialog logic(m_messages, Tr(kSaveAsTitle), Tr(kCatalogueSaveFilter), kCatalogueExtension, u"my.cat.fsr",
+                          1);
     CSaveFileDialog dialog(nullptr, logic);
     dialog.setDirectory(m_dir.path());
     ASSERT_NE(TypeBox(dialog), nullptr);
@@ -82,7 +83,7 @@ TEST_F(SaveDialogTest, TypeSwitchAdjustsTheNameOnceAtItsLastDot) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
     ASSERT_EQ(m_messages.ShownBoxes().size(), 2u);
-    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(kListingWarningText));
+    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(Tr(kListingWarningText)));
     EXPECT_EQ(QString::fromStdU16String(logic.GetPathName()), m_dir.filePath(QStringLiteral("cat.csv")));
     EXPECT_EQ(logic.TypeIndex(), 2);
 }

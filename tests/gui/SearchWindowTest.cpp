@@ -210,7 +210,7 @@ TEST_F(SearchWindowTest, StartStopAndOneSearchAtATime) {
         EXPECT_EQ(a->SearchState(), SEARCH_STOP);
     });
     EXPECT_EQ(during, SEARCH_RUNNING);
-    EXPECT_EQ(m_messages.Texts(), std::vector<std::u16string>{kOtherSearchRunningText});
+    EXPECT_EQ(m_messages.Texts(), std::vector<std::u16string>{Tr(kOtherSearchRunningText)});
     EXPECT_LT(a->View()->GetFoundCount(), 4 * 6);
     EXPECT_EQ(a->SearchState(), SEARCH_IDLE);
     EXPECT_EQ(b->View()->GetFoundCount(), 0);
@@ -392,7 +392,7 @@ TEST_F(SearchWindowTest, OpenRecordIntoOpenClosedAndClosedSourceCatalogues) {
     Flush();
     m_messages = ScriptedMessageService();
     sourced->View()->OpenRecord(0);
-    EXPECT_EQ(m_messages.Texts(), std::vector<std::u16string>{kSourceClosedText});
+    EXPECT_EQ(m_messages.Texts(), std::vector<std::u16string>{Tr(kSourceClosedText)});
     EXPECT_TRUE(App().Documents().empty());
     // A search over the closed catalogue is refused the same way.
     sourced->RunCommand(ID_SEARCH_START);

@@ -196,7 +196,7 @@ TEST_F(StartupTest, MissingOverlayPictureStopsTheStart) {
     CFSRecApp& app = MakeApp([&empty](AppServices& services) { services.m_programDirectory = empty.path(); });
     EXPECT_FALSE(app.InitInstance({}));
     ASSERT_EQ(m_messages.ShownBoxes().size(), 1u);
-    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(kSystemIconFailureText));
+    EXPECT_EQ(m_messages.ShownBoxes()[0].text, std::u16string(Tr(kSystemIconFailureText)));
     EXPECT_EQ(m_messages.ShownBoxes()[0].icon, MessageIcon::Stop);
 }
 

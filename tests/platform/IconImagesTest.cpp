@@ -298,7 +298,7 @@ TEST_F(IconMediumTest, UnreadableFilesAskAndOtherKindsOfFileAreLeftAlone) {
         test::ScriptedMessageService messages;
         messages.Answer({answer});
         EXPECT_EQ(ReadIcons(root, nullptr, messages, source, path, path), answer == MessageAnswer::No);
-        EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{kIconReadErrorQuestion});
+        EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{Tr(kIconReadErrorQuestion)});
     }
     // The autorun icon is missing: the drive's type icon, which no file shares.
     EXPECT_EQ(root.m_iconNumber, 0);

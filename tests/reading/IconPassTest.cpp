@@ -101,7 +101,7 @@ TEST(IconPassTest, NumbersStoredImagesAndTheVolumeIcon) {
         f.source.drive = c.drive;
         f.messages.Answer({MessageAnswer::No});  // go on after bad.exe
         ASSERT_TRUE(f.Run());
-        EXPECT_EQ(f.messages.Texts(), std::vector<std::u16string>{kIconReadErrorQuestion});
+        EXPECT_EQ(f.messages.Texts(), std::vector<std::u16string>{Tr(kIconReadErrorQuestion)});
         EXPECT_EQ(f.messages.ShownBoxes()[0].icon, MessageIcon::Question);
         // Captured from the last entry to the first, depth first: Link.LNK,
         // other.exe, app2.exe, app.exe; stored in reverse, each once.

@@ -304,7 +304,7 @@ TEST_F(ReadFixture, FailuresBeforeTheVolumeIsPlacedChangeNothing) {
         EXPECT_EQ(report.outcome, ReadOutcome::Failed);
         const auto& shown = rig.m_messages.ShownBoxes();
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown.back().text, kReadFailedText);
+        EXPECT_EQ(shown.back().text, Tr(kReadFailedText));
         EXPECT_EQ(shown.back().icon, MessageIcon::Stop);
         EXPECT_EQ(State(), before);
         EXPECT_EQ(std::count(events.begin(), events.end(), "progress"), 0);
@@ -345,7 +345,7 @@ TEST(ReadCommandTest, SameVolumeQuestionDecidesBetweenReplacingAddingAndCancelli
         const auto& shown = f.rig.m_messages.ShownBoxes();
         ASSERT_EQ(shown.size(), c.answer ? 1u : 0u);
         if (c.answer) {
-            EXPECT_EQ(shown[0].text, kSameVolumeQuestion);
+            EXPECT_EQ(shown[0].text, Tr(kSameVolumeQuestion));
             EXPECT_EQ(shown[0].buttons, MessageButtons::YesNoCancel);
             EXPECT_EQ(shown[0].icon, MessageIcon::Question);
         }
@@ -493,7 +493,7 @@ TEST(ReadCommandTest, AFailedOrCancelledReadLeavesTheDocumentExactlyAsBefore) {
                                          const std::string&) {
                  static_cast<RecordingProgress*>(progress)->RequestCancel();
                  return !(progress->TakeCancelRequest() &&
-                          f.messages.Show(kCancelReadQuestion, MessageButtons::YesNo, MessageIcon::Question) ==
+                          f.messages.Show(Tr(kCancelReadQuestion), MessageButtons::YesNo, MessageIcon::Question) ==
                               MessageAnswer::Yes);
              };
          },
@@ -527,7 +527,7 @@ TEST(ReadCommandTest, AFailedOrCancelledReadLeavesTheDocumentExactlyAsBefore) {
             EXPECT_TRUE(f.rig.m_messages.AllAnswersUsed());
             const auto& shown = f.rig.m_messages.ShownBoxes();
             ASSERT_FALSE(shown.empty());
-            EXPECT_EQ(shown.back().text, kReadFailedText);
+            EXPECT_EQ(shown.back().text, Tr(kReadFailedText));
             EXPECT_EQ(shown.back().buttons, MessageButtons::Ok);
             EXPECT_EQ(shown.back().icon, MessageIcon::Stop);
             // The message comes while the progress object still stands; the

@@ -1,4 +1,5 @@
 #include "reading/ui/DriveDlg.h"
+#include "ui/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,13 +55,13 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
       m_chooseFolder(std::move(chooseFolder)),
       m_showHelp(std::move(help)) {
     setObjectName(QStringLiteral("dialog101"));
-    setWindowTitle(QString::fromUtf16(isNew ? kNewReadTitle : kAdditionalReadTitle));
+    setWindowTitle(QtText(isNew ? kNewReadTitle : kAdditionalReadTitle));
 
     // The controls in their tab order.
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    auto* caption = new QLabel(QStringLiteral("読み取るドライブ・フォルダ"), this);
+    m_cancel = new QPushButton(tr("キャンセル"), this);
+    auto* caption = new QLabel(tr("読み取るドライブ・フォルダ"), this);
     m_combo = new QComboBox(this);
     m_combo->setEditable(true);
     m_combo->setInsertPolicy(QComboBox::NoInsert);
@@ -72,11 +73,11 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     m_browse = new QPushButton(QStringLiteral("..."), this);
     m_browse->setAutoDefault(false);
     m_browse->setFixedWidth(m_browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-    m_icons = new QCheckBox(QStringLiteral("アイコン情報も読み取る"), this);
-    m_archives = new QCheckBox(QStringLiteral("書庫ファイルの内容も読み取る"), this);
+    m_icons = new QCheckBox(tr("アイコン情報も読み取る"), this);
+    m_archives = new QCheckBox(tr("書庫ファイルの内容も読み取る"), this);
     m_extensions = new QLabel(this);
     m_extensions->setWordWrap(true);
-    m_help = new QPushButton(QStringLiteral("ヘルプ"), this);
+    m_help = new QPushButton(tr("ヘルプ"), this);
     m_help->setAutoDefault(false);
     m_help->setVisible(bool(m_showHelp));
     m_cancel->setAutoDefault(false);
@@ -155,8 +156,7 @@ void CDriveDlg::Browse() {
     const int item = NamedItem(current);
     const QString start =
         item >= 0 && m_items[size_t(item)].mounted ? ToQString(m_items[size_t(item)].path) : ToQString(current);
-    const QString chosen =
-        m_chooseFolder ? m_chooseFolder(this, QString::fromUtf16(kChooseReadFolderTitle), start) : QString();
+    const QString chosen = m_chooseFolder ? m_chooseFolder(this, QtText(kChooseReadFolderTitle), start) : QString();
     if (chosen.isEmpty()) return;
     m_combo->setCurrentIndex(-1);
     m_combo->setEditText(chosen);

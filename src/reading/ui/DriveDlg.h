@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/UiText.h"
 #include "reading/DriveList.h"
 #include "reading/ReadCommand.h"
 
@@ -18,10 +19,10 @@ class QSettings;
 
 namespace volcatra {
 
-inline constexpr char16_t kReadDialogTitle[] = u"読み取り";
-inline constexpr char16_t kNewReadTitle[] = u"新規読み取り";
-inline constexpr char16_t kAdditionalReadTitle[] = u"追加読み取り";
-inline constexpr char16_t kChooseReadFolderTitle[] = u"読み取るフォルダ";
+inline constexpr UiText kReadDialogTitle = VOLCATRA_TEXT("Reading", "読み取り");
+inline constexpr UiText kNewReadTitle = VOLCATRA_TEXT("Reading", "新規読み取り");
+inline constexpr UiText kAdditionalReadTitle = VOLCATRA_TEXT("Reading", "追加読み取り");
+inline constexpr UiText kChooseReadFolderTitle = VOLCATRA_TEXT("Reading", "読み取るフォルダ");
 
 // The folder chooser behind "...": (parent, title, preselected folder) →
 // the chosen folder, or empty.

@@ -1,4 +1,5 @@
 #include "reading/ui/ReadProgDlg.h"
+#include "ui/QtText.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,7 +15,7 @@ namespace volcatra {
 
 CReadProgDlg::CReadProgDlg(QWidget* owner) : QDialog(nullptr), m_owner(owner) {
     setObjectName(QStringLiteral("dialog102"));
-    setWindowTitle(QString::fromUtf16(kReadProgressTitle));
+    setWindowTitle(QtText(kReadProgressTitle));
     // A caption with the system menu only: the window cannot be resized.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(false);
@@ -28,7 +29,7 @@ CReadProgDlg::CReadProgDlg(QWidget* owner) : QDialog(nullptr), m_owner(owner) {
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setTextVisible(false);
-    m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    m_cancel = new QPushButton(tr("キャンセル"), this);
     m_cancel->setDefault(true);
     connect(m_cancel, &QPushButton::clicked, this, &CReadProgDlg::PressCancel);
     // The focused default button would take Enter as a click.
@@ -63,7 +64,7 @@ CReadProgDlg::~CReadProgDlg() {
 }
 
 void CReadProgDlg::SetPhaseText(ReadPhase phase) {
-    m_phase->setText(QString::fromUtf16(ReadPhaseText(phase).data(), qsizetype(ReadPhaseText(phase).size())));
+    m_phase->setText(QString::fromStdU16String(ReadPhaseText(phase)));
 }
 
 void CReadProgDlg::SetPathText(const std::u16string& path) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 
+#include "model/UiText.h"
 #include "reading/ReadProgress.h"
 
 class QLabel;
@@ -17,7 +18,7 @@ class QPushButton;
 
 namespace volcatra {
 
-inline constexpr char16_t kReadProgressTitle[] = u"ファイル構造の読み取り中";
+inline constexpr UiText kReadProgressTitle = VOLCATRA_TEXT("Reading", "ファイル構造の読み取り中");
 
 class CReadProgDlg : public QDialog, public CReadProgressBase {
     Q_OBJECT

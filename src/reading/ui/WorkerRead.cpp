@@ -151,7 +151,7 @@ ScanResult RunScanOnWorker(CReadProgDlg& dialog, IMessageService& messages, cons
         if (!dialog.TakeCancelFlag()) return;
         asking = true;
         const bool abandon =
-            messages.Show(kCancelReadQuestion, MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+            messages.Show(Tr(kCancelReadQuestion), MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
         asking = false;
         if (abandon && !channel->finished) {
             channel->open = false;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QStackedLayout>
@@ -24,8 +25,10 @@ constexpr int kListCellWidth = 200;
 
 constexpr int kColumnCount = 6;
 constexpr int kColumnWidths[kColumnCount] = {120, 230, 70, 120, 120, 250};
-constexpr const char16_t* kColumnTitles[kColumnCount] = {u"名前",           u"フォルダ名", u"サイズ",
-                                                         u"ファイルの種類", u"更新日時",   u"記録ファイル名"};
+constexpr const char* kColumnTitles[kColumnCount] = {
+    QT_TRANSLATE_NOOP("SearchResults", "名前"),     QT_TRANSLATE_NOOP("SearchResults", "フォルダ名"),
+    QT_TRANSLATE_NOOP("SearchResults", "サイズ"),   QT_TRANSLATE_NOOP("SearchResults", "ファイルの種類"),
+    QT_TRANSLATE_NOOP("SearchResults", "更新日時"), QT_TRANSLATE_NOOP("SearchResults", "記録ファイル名")};
 // New rows enter the list at most this often while a search runs.
 constexpr int kBatchIntervalMs = 250;
 
@@ -138,7 +141,7 @@ QVariant CFindResultsModel::data(const QModelIndex& index, int role) const {
 
 QVariant CFindResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
-    if (role == Qt::DisplayRole) return QString::fromUtf16(kColumnTitles[section]);
+    if (role == Qt::DisplayRole) return QCoreApplication::translate("SearchResults", kColumnTitles[section]);
     if (role == Qt::TextAlignmentRole)
         return section == 2 ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -263,7 +266,7 @@ void CFSFindView::OpenRecord(uint32_t passOn) {
         for (CCatalogueDocument* open : host.CatalogueDocuments())
             if (open == m_frame.SearchSource()) document = open;
         if (!document) {
-            host.Messages().Show(kSourceClosedText, MessageButtons::Ok);
+            host.Messages().Show(Tr(kSourceClosedText), MessageButtons::Ok);
             return;
         }
     } else {

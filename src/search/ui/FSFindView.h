@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/UiText.h"
 #include "platform/ShellTypeNames.h"
 #include "search/SearchEngine.h"
 #include "search/ui/HitStore.h"
@@ -29,7 +30,8 @@ inline constexpr uint32_t ID_SORT_CATALOGUE = 32785;
 inline constexpr uint32_t ID_OPEN_RECORD = 32812;
 
 // The text of a source catalogue that was closed since the search.
-inline constexpr char16_t kSourceClosedText[] = u"検索した メディア構成 ファイルは閉じられています。";
+inline constexpr UiText kSourceClosedText =
+    VOLCATRA_TEXT("Search", "検索した メディア構成 ファイルは閉じられています。");
 
 enum class ResultMode { LargeIcon, SmallIcon, List, Details };
 

@@ -17,6 +17,7 @@
 
 #include "browsing/CatalogueDocument.h"
 #include "search/ui/FSFindView.h"
+#include "ui/QtText.h"
 
 namespace volcatra {
 
@@ -59,7 +60,7 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
     setObjectName(QStringLiteral("DialogBar"));
     setWindowTitle(QStringLiteral("DialogBar"));
     ComputeBaseUnits();
-    auto* nameLabel = new QLabel(QStringLiteral("名前(&N):"), this);
+    auto* nameLabel = new QLabel(tr("名前(&N):"), this);
     nameLabel->setGeometry(DialogRect(7, 9, 43, 8));
     m_name = new QComboBox(this);
     m_name->setObjectName(QStringLiteral("NameBox"));
@@ -70,7 +71,7 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
     m_name->setGeometry(DialogRect(50, 8, 173, 12));
     nameLabel->setBuddy(m_name);
 
-    auto* placeLabel = new QLabel(QStringLiteral("探す場所(&L):"), this);
+    auto* placeLabel = new QLabel(tr("探す場所(&L):"), this);
     placeLabel->setGeometry(DialogRect(7, 26, 43, 8));
     m_place = new QComboBox(this);
     m_place->setObjectName(QStringLiteral("PlaceBox"));
@@ -80,21 +81,21 @@ CConditionBar::CConditionBar(CFindFrame& frame) : QWidget(&frame), m_frame(frame
     m_place->setGeometry(DialogRect(50, 24, 116, 12));
     placeLabel->setBuddy(m_place);
 
-    const auto button = [this](const char16_t* text, QRect rect, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf16(text), this);
+    const auto button = [this](const QString& text, QRect rect, const char* name) {
+        auto* b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(rect);
         b->setAutoDefault(false);
         return b;
     };
-    m_browse = button(u"参照(&B)...", DialogRect(173, 24, 50, 14), "BrowseButton");
-    m_subfolders = new QCheckBox(QStringLiteral("サブフォルダも含める(&D)"), this);
+    m_browse = button(tr("参照(&B)..."), DialogRect(173, 24, 50, 14), "BrowseButton");
+    m_subfolders = new QCheckBox(tr("サブフォルダも含める(&D)"), this);
     m_subfolders->setObjectName(QStringLiteral("SubfoldersBox"));
     m_subfolders->setGeometry(DialogRect(64, 42, 103, 12));
-    m_start = button(u"検索開始(&I)", DialogRect(236, 7, 55, 14), "StartButton");
+    m_start = button(tr("検索開始(&I)"), DialogRect(236, 7, 55, 14), "StartButton");
     m_start->setDefault(true);
-    m_stop = button(u"停止(&S)", DialogRect(236, 24, 55, 14), "StopButton");
-    m_new = button(u"新しい条件(&W)", DialogRect(236, 41, 55, 14), "NewButton");
+    m_stop = button(tr("停止(&S)"), DialogRect(236, 24, 55, 14), "StopButton");
+    m_new = button(tr("新しい条件(&W)"), DialogRect(236, 41, 55, 14), "NewButton");
     for (QPushButton* b : {m_start, m_stop, m_new, m_browse}) {
         const uint32_t id = b == m_start  ? ID_SEARCH_START
                             : b == m_stop ? ID_SEARCH_STOP
@@ -132,18 +133,18 @@ void CConditionBar::ComputeBaseUnits() {
         style()->pixelMetric(QStyle::PM_IndicatorWidth) + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 4;
     const int buttonMargin = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin) + 4;
     struct Fixed {
-        const char16_t* m_text;
-        int m_width;  // dialog units
-        int m_extra;  // pixels beside the text
+        QString m_text;  // as shown, with its mnemonic marker
+        int m_width;     // dialog units
+        int m_extra;     // pixels beside the text
     };
-    const Fixed fixed[] = {{u"名前(N):", 43, 0},
-                           {u"探す場所(L):", 43, 0},
-                           {u"サブフォルダも含める(D)", 103, indicator},
-                           {u"参照(B)...", 50, buttonMargin},
-                           {u"検索開始(I)", 55, buttonMargin},
-                           {u"新しい条件(W)", 55, buttonMargin}};
+    const Fixed fixed[] = {{tr("名前(&N):"), 43, 0},
+                           {tr("探す場所(&L):"), 43, 0},
+                           {tr("サブフォルダも含める(&D)"), 103, indicator},
+                           {tr("参照(&B)..."), 50, buttonMargin},
+                           {tr("検索開始(&I)"), 55, buttonMargin},
+                           {tr("新しい条件(&W)"), 55, buttonMargin}};
     for (const Fixed& f : fixed) {
-        const int needed = metrics.horizontalAdvance(QString::fromUtf16(f.m_text)) + f.m_extra;
+        const int needed = metrics.horizontalAdvance(QString(f.m_text).remove(u'&')) + f.m_extra;
         m_baseX = std::max(m_baseX, needed * 4.0 / f.m_width);
     }
 }
@@ -347,12 +348,12 @@ void CFindFrame::StartSearch() {
     CFindFrame* running = m_host.FindRunningSearchFrame();
     if (running == this || m_searchState != SEARCH_IDLE) return;
     if (running) {
-        m_host.Messages().Show(kOtherSearchRunningText, MessageButtons::Ok);
+        m_host.Messages().Show(Tr(kOtherSearchRunningText), MessageButtons::Ok);
         return;
     }
     // A closed source catalogue is not searched.
     if (m_hasSource && !m_sourceDoc) {
-        m_host.Messages().Show(kSourceClosedText, MessageButtons::Ok);
+        m_host.Messages().Show(Tr(kSourceClosedText), MessageButtons::Ok);
         return;
     }
     QComboBox* name = m_conditionBar->NameBox();
@@ -391,7 +392,7 @@ void CFindFrame::Browse() {
     if (m_searchState != SEARCH_IDLE || m_hasSource) return;
     QComboBox* place = m_conditionBar->PlaceBox();
     const QString start = place->currentText().left(259);
-    const QString chosen = m_host.ChooseFolder(this, QString::fromUtf16(kFolderChooserTitle), start);
+    const QString chosen = m_host.ChooseFolder(this, QtText(kFolderChooserTitle), start);
     if (chosen.isEmpty()) return;
     place->setEditText(chosen);
     place->setFocus(Qt::OtherFocusReason);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/Document.h"
+#include "model/UiText.h"
 #include "search/SearchEngine.h"
 #include "ui/Commands.h"
 
@@ -39,9 +40,9 @@ inline constexpr int IDC_NAME_BOX = 32801;
 inline constexpr int IDC_PLACE_BOX = 32802;
 inline constexpr int IDC_SUBFOLDERS = 32803;
 
-inline constexpr char16_t kOtherSearchRunningText[] = u"別のウィンドウで検索を実行中です。";
-inline constexpr char16_t kFolderChooserTitle[] = u"メディア構成ファイルを検索するフォルダ";
-inline constexpr char16_t kSearchUntitledBase[] = u"検索";
+inline constexpr UiText kOtherSearchRunningText = VOLCATRA_TEXT("Search", "別のウィンドウで検索を実行中です。");
+inline constexpr UiText kFolderChooserTitle = VOLCATRA_TEXT("Search", "メディア構成ファイルを検索するフォルダ");
+inline constexpr UiText kSearchUntitledBase = VOLCATRA_TEXT("Search", "検索");
 // The number of names and places kept in the settings.
 inline constexpr int kFindHistoryCount = 10;
 

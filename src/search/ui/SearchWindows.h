@@ -49,7 +49,7 @@ public:
 
 private:
     CFSRecApp& m_app;
-    CDocumentKind m_kind{kSearchUntitledBase};
+    CDocumentKind m_kind{Tr(kSearchUntitledBase)};
     std::vector<CFindFrame*> m_frames;
     std::function<QString(const QString&)> m_chooser;
 };
