@@ -19,6 +19,7 @@
 #include "model/FileNameCodec.h"
 #include "platform/ArchiverLibraries.h"
 #include "platform/DiscImageFileSystem.h"
+#include "platform/PeIconReader.h"
 #include "reading/ArchiveContents.h"
 #include "reading/VolumeScan.h"
 
@@ -260,6 +261,22 @@ TEST_F(DiscImageTest, ArchivesInsideAnImageAreListedInPlace) {
     }
 }
 
+TEST_F(DiscImageTest, TheIconPassReadsFilesInsideAnOpenImage) {
+    for (const char* image : {"rr.iso", "hybrid.iso"}) {
+        SCOPED_TRACE(image);
+        std::string reason;
+        const std::unique_ptr<DiscImageFileSystem> fs = DiscImageFileSystem::Open(Image(image), reason);
+        ASSERT_TRUE(fs) << reason;
+        int error = 0;
+        ASSERT_TRUE(fs->OpenFolder(Image(image), error));  // lists the root, as a read does
+        const PeIconResult file = ReadSmallRegularFile(Image(image) + "/Readme.TXT", 100);
+        EXPECT_EQ(file.status, PeIconStatus::Found);
+        EXPECT_EQ(std::string(file.icoBytes.begin(), file.icoBytes.end()), "hello\n");
+    }
+    // Once the image is closed its files are gone.
+    EXPECT_NE(ReadSmallRegularFile(Image("rr.iso") + "/Readme.TXT", 100).status, PeIconStatus::Found);
+}
+
 TEST_F(DiscImageTest, DamagedImagesFailWithAReason) {
     const std::vector<unsigned char> good = ReadFile(Image("rr.iso"));
     // The root directory record of the primary descriptor, and the first
@@ -309,6 +326,19 @@ TEST_F(DiscImageTest, DamagedImagesFailWithAReason) {
         EXPECT_FALSE(r.ok);
         EXPECT_FALSE(r.reason.empty());
     }
+}
+
+TEST(DiscImageProbeTest, UdfOfAnotherBlockSizeIsRefusedSayingSo) {
+    // An anchor descriptor at sector 256 of 512-byte blocks, nothing else.
+    std::vector<unsigned char> bytes(300 * 512);
+    unsigned char* tag = bytes.data() + 256 * 512;
+    tag[0] = 2;  // tag identifier 2, little-endian
+    for (int i = 0; i < 16; ++i)
+        if (i != 4) tag[4] = uint8_t(tag[4] + tag[i]);
+    const auto image = std::make_shared<MemoryByteSource>(bytes.data(), bytes.size());
+    std::string reason;
+    EXPECT_EQ(DiscImageFileSystem::Open(image, "/x.img", reason), nullptr);
+    EXPECT_EQ(reason, "UDF with 512-byte blocks cannot be read (only 2048-byte blocks)");
 }
 
 }  // namespace

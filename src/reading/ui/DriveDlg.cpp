@@ -86,7 +86,7 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     m_extensions = new QLabel(this);
     m_extensions->setWordWrap(true);
     m_imageAsFile =
-        new QCheckBox(QStringLiteral("イメージファイルをディスクとしてではなくファイルとして読み取る"), this);
+        new QCheckBox(QStringLiteral("イメージファイルをファイルとして読み取る"), this);
     m_help = new QPushButton(QStringLiteral("ヘルプ"), this);
     m_help->setAutoDefault(false);
     m_help->setVisible(bool(m_showHelp));
