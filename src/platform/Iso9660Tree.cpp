@@ -358,6 +358,38 @@ std::unique_ptr<IDirectoryListing> Iso9660Listing::OpenSubfolder(const std::stri
     return nullptr;
 }
 
+// Whether the primary tree carries Rock Ridge: the "." record of its root
+// directory starts a System Use Sharing Protocol area (SP) with Rock Ridge
+// entries. Read here rather than through the library, whose search walks
+// the tree and leaks memory on every call.
+bool HasRockRidge(const IByteSource& disc) {
+    unsigned char sector[kDiscSectorSize];
+    for (uint64_t s = 16; s < 16 + 64; ++s) {
+        if (!disc.Read(s * kDiscSectorSize, sector, sizeof(sector)) || std::memcmp(sector + 1, "CD001", 5) != 0 ||
+            sector[0] == 255)
+            return false;
+        if (sector[0] != 1) continue;
+        const uint32_t root = Le32(sector + 156 + 2);
+        unsigned char record[256];
+        if (!disc.Read(uint64_t(root) * kDiscSectorSize, record, sizeof(record))) return false;
+        const unsigned length = record[0];
+        const unsigned nameLength = record[32];
+        size_t at = 33 + nameLength + (nameLength % 2 == 0 ? 1 : 0);
+        if (length < 34 || at + 7 > length || record[at] != 'S' || record[at + 1] != 'P' || record[at + 4] != 0xBE ||
+            record[at + 5] != 0xEF)
+            return false;
+        while (at + 4 <= length && record[at + 2] >= 4 && at + record[at + 2] <= length) {
+            const unsigned char* e = record + at;
+            if ((e[0] == 'R' && e[1] == 'R') || (e[0] == 'P' && e[1] == 'X') || (e[0] == 'N' && e[1] == 'M') ||
+                (e[0] == 'E' && e[1] == 'R'))
+                return true;
+            at += e[2];
+        }
+        return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<IDiscTree> OpenIso9660Tree(const DiscSectorSource& disc, const std::string& imagePath,
@@ -374,7 +406,7 @@ std::unique_ptr<IDiscTree> OpenIso9660Tree(const DiscSectorSource& disc, const s
         reason = "the ISO 9660 volume descriptors cannot be read";
         return nullptr;
     }
-    if (iso9660_have_rr(iso, 10000) == yep) return std::make_unique<Iso9660Tree>(disc, iso, true, 0);
+    if (HasRockRidge(disc)) return std::make_unique<Iso9660Tree>(disc, iso, true, 0);
     iso9660_close(iso);
     iso = open(ISO_EXTENSION_JOLIET_LEVEL1 | ISO_EXTENSION_JOLIET_LEVEL2 | ISO_EXTENSION_JOLIET_LEVEL3);
     if (!iso) {
