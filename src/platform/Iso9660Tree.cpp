@@ -84,6 +84,7 @@ struct IsoChild {
     std::string shownPath;                               // the shown names below the root, each followed by "/"
     std::vector<std::pair<uint32_t, uint32_t>> extents;  // (sector, bytes)
     bool folder = false;
+    bool moved = false;  // a directory Rock Ridge moved away: extents names where it lies
 };
 
 class Iso9660Tree;
@@ -159,6 +160,7 @@ public:
         child.libraryPath = "/";
         child.extents = {{root->lsn, root->size}};
         child.folder = true;
+        m_folders.emplace(root->lsn, std::make_pair(std::string("/"), root->size));
         iso9660_stat_free(root);
         return OpenDirectory(child, 0, error);
     }
@@ -171,6 +173,12 @@ public:
 
     std::unique_ptr<IDirectoryListing> OpenDirectory(const IsoChild& folder, size_t depth, int& error) {
         try {
+            if (folder.moved) {
+                std::optional<IsoChild> found = FindMovedDirectory(folder.extents.front().first, error);
+                if (!found) return nullptr;
+                found->shownPath = folder.shownPath;
+                return ReadDirectory(*found, depth, error);
+            }
             return ReadDirectory(folder, depth, error);
         } catch (const std::bad_alloc&) {
             error = ENOMEM;
@@ -248,32 +256,97 @@ private:
         return out.data();
     }
 
+    // The checked records of the directory at sector, of the given size;
+    // nullopt with the reason set when they are not sound.
+    std::optional<std::vector<IsoRecord>> LoadRecords(uint32_t sector, uint32_t bytes, int& error) {
+        const auto fail = [&](int code, const char* reason) {
+            error = code;
+            m_reason = reason;
+            return std::nullopt;
+        };
+        if (bytes > kMaxDirectoryBytes) return fail(EFBIG, "a directory of an impossible size");
+        const uint64_t whole = (uint64_t(bytes) + kDiscSectorSize - 1) / kDiscSectorSize * kDiscSectorSize;
+        if (!ExtentInside(sector, whole))
+            return fail(EIO, "a directory lies beyond the end of the image (truncated image?)");
+        std::vector<unsigned char> data(whole);
+        if (!data.empty() && !m_disc.Read(uint64_t(sector) * kDiscSectorSize, data.data(), data.size()))
+            return fail(EIO, "a directory cannot be read");
+        std::optional<std::vector<IsoRecord>> records = ParseRecords(data);
+        if (!records) return fail(EIO, "damaged directory records");
+        return records;
+    }
+
+    // The library's entries of a directory whose path and records were
+    // checked; nullptr when it gives none.
+    struct StatList {
+        CdioList_t* list = nullptr;
+        std::vector<iso9660_stat_t*> stats;
+        ~StatList() {
+            if (list) iso9660_filelist_free(list);
+        }
+    };
+
+    bool LibraryEntries(const std::string& path, StatList& out) {
+        out.list = iso9660_ifs_readdir(m_iso, path.c_str());
+        if (!out.list) return false;
+        for (CdioListNode_t* node = _cdio_list_begin(out.list); node; node = _cdio_list_node_next(node))
+            out.stats.push_back(static_cast<iso9660_stat_t*>(_cdio_list_node_data(node)));
+        return true;
+    }
+
+    // A directory that Rock Ridge moved away (CL): where it really lies, as
+    // the library finds it. Its ".." record names the folder that holds it
+    // (rr_moved), which has been met in a listing; that folder's entry
+    // with the moved directory's sector gives the name. The library's own
+    // search by sector walks the whole tree unchecked and crashes on
+    // damaged images, so it is not used.
+    std::optional<IsoChild> FindMovedDirectory(uint32_t sector, int& error) {
+        const auto fail = [&]() -> std::optional<IsoChild> {
+            error = EIO;
+            m_reason = "a moved directory cannot be found";
+            return std::nullopt;
+        };
+        unsigned char head[kDiscSectorSize];
+        if (!ExtentInside(sector, kDiscSectorSize) ||
+            !m_disc.Read(uint64_t(sector) * kDiscSectorSize, head, sizeof(head)))
+            return fail();
+        const unsigned first = head[0];
+        if (first < 34 || first + 34 > kDiscSectorSize || head[first] < 34) return fail();
+        const auto holder = m_folders.find(Le32(head + first + 2));
+        if (holder == m_folders.end()) return fail();
+        const auto& [holderPath, holderSize] = holder->second;
+        if (!LoadRecords(holder->first, holderSize, error)) return std::nullopt;
+        StatList entries;
+        if (!LibraryEntries(holderPath, entries)) return fail();
+        for (const iso9660_stat_t* s : entries.stats) {
+            if (s && s->lsn == lsn_t(sector) && s->type == iso9660_stat_s::_STAT_DIR &&
+                std::strcmp(s->filename, ".") != 0 && std::strcmp(s->filename, "..") != 0) {
+                IsoChild child;
+                child.folder = true;
+                child.extents = {{sector, s->size}};
+                child.libraryPath = holderPath + s->filename + "/";
+                return child;
+            }
+        }
+        return fail();
+    }
+
     std::unique_ptr<IDirectoryListing> ReadDirectory(const IsoChild& folder, size_t depth, int& error) {
         if (depth > kMaxDepth) return Refuse(error, ELOOP, "folders nested too deep");
         const auto [sector, bytes] = folder.extents.front();
-        if (bytes > kMaxDirectoryBytes) return Refuse(error, EFBIG, "a directory of an impossible size");
-        if (!ExtentInside(sector, (uint64_t(bytes) + kDiscSectorSize - 1) / kDiscSectorSize * kDiscSectorSize))
-            return Refuse(error, EIO, "a directory lies beyond the end of the image (truncated image?)");
-        if (!m_visited.insert(sector).second) return Refuse(error, ELOOP, "a directory is listed twice (a cycle)");
-        std::vector<unsigned char> data((uint64_t(bytes) + kDiscSectorSize - 1) / kDiscSectorSize * kDiscSectorSize);
-        if (!data.empty() && !m_disc.Read(uint64_t(sector) * kDiscSectorSize, data.data(), data.size()))
-            return Refuse(error, EIO, "a directory cannot be read");
-        const std::optional<std::vector<IsoRecord>> records = ParseRecords(data);
-        if (!records) return Refuse(error, EIO, "damaged directory records");
+        if (m_visited.count(sector)) return Refuse(error, ELOOP, "a directory is listed twice (a cycle)");
+        const std::optional<std::vector<IsoRecord>> records = LoadRecords(sector, bytes, error);
+        if (!records) return nullptr;
+        m_visited.insert(sector);
 
-        CdioList_t* list = iso9660_ifs_readdir(m_iso, folder.libraryPath.c_str());
-        if (!list) return Refuse(error, EIO, "a directory cannot be read");
-        std::vector<iso9660_stat_t*> stats;
-        for (CdioListNode_t* node = _cdio_list_begin(list); node; node = _cdio_list_node_next(node))
-            stats.push_back(static_cast<iso9660_stat_t*>(_cdio_list_node_data(node)));
-        struct ListFree {
-            CdioList_t* list;
-            ~ListFree() { iso9660_filelist_free(list); }
-        } freeList{list};
+        StatList entries;
+        if (!LibraryEntries(folder.libraryPath, entries)) return Refuse(error, EIO, "a directory cannot be read");
+        const std::vector<iso9660_stat_t*>& stats = entries.stats;
         if (stats.size() != records->size()) return Refuse(error, EIO, "damaged directory records");
 
         std::vector<std::pair<DirectoryItem, IsoChild>> items;
         bool continues = false;  // the last record's file has further extents
+        std::set<std::string> folderNames;
         for (size_t i = 0; i < stats.size(); ++i) {
             const iso9660_stat_t* s = stats[i];
             const IsoRecord& record = (*records)[i];
@@ -313,19 +386,11 @@ private:
             if (link) {
                 item.size = uint64_t(s->rr.i_symlink);
             } else if (child.folder) {
-                if (record.childLink) {
-                    char* path = nullptr;
-                    iso9660_stat_t* moved = iso9660_ifs_find_lsn_with_path(m_iso, *record.childLink, &path);
-                    const bool found = moved && path && moved->type == iso9660_stat_s::_STAT_DIR;
-                    if (found) child.extents = {{moved->lsn, moved->size}};
-                    if (found) child.libraryPath = path;
-                    if (moved) iso9660_stat_free(moved);
-                    std::free(path);
-                    if (!found) return Refuse(error, EIO, "a moved directory cannot be found");
-                } else {
-                    child.extents = {{record.extent, record.size}};
-                    child.libraryPath = folder.libraryPath + s->filename + "/";
-                }
+                // A moved directory is found when it is opened.
+                child.extents = {{record.childLink.value_or(record.extent), record.size}};
+                child.moved = record.childLink.has_value();
+                child.libraryPath = folder.libraryPath + s->filename + "/";
+                if (!child.moved) m_folders.emplace(record.extent, std::make_pair(child.libraryPath, record.size));
             } else {
                 item.size = record.size;
                 child.extents = {{record.extent, record.size}};
@@ -333,6 +398,10 @@ private:
                     return Refuse(error, EIO, "a file lies beyond the end of the image (truncated image?)");
                 child.libraryPath = folder.libraryPath + s->filename;
             }
+            // The library finds a folder by its name: two of the same name
+            // would let it read one that was not checked.
+            if (child.folder && !folderNames.insert(s->filename).second)
+                return Refuse(error, EIO, "damaged directory records (a name twice)");
             items.emplace_back(std::move(item), std::move(child));
         }
         // Files by their shown path, for reading archives in place.
@@ -347,6 +416,8 @@ private:
     bool m_rockRidge;
     uint8_t m_joliet;
     std::set<uint32_t> m_visited;
+    // Folders met in listings by their first sector: library path and size.
+    std::map<uint32_t, std::pair<std::string, uint32_t>> m_folders;
     std::map<std::string, std::vector<std::pair<uint32_t, uint32_t>>> m_files;
     std::string m_reason;
 };
