@@ -160,9 +160,10 @@ protected:
                                         " " + tree + " 2>/dev/null";
             ASSERT_EQ(std::system(command.c_str()), 0) << command;
         };
-        make("-J -R", "ROCKRIDGE", "rr.iso");
+        // Zeta carries the ISO 9660 hidden flag.
+        make("-J -R -hidden Zeta", "ROCKRIDGE", "rr.iso");
         make("-J -D", "JOLIET_DISC", "joliet.iso");
-        make("-D", "PLAIN", "plain.iso");
+        make("-D -hidden Zeta", "PLAIN", "plain.iso");
         make("-udf -J -R", "HYBRID", "hybrid.iso");
         WriteFile(s_dir + "/rr.bin", RawSectors(ReadFile(s_dir + "/rr.iso")));
     }
@@ -231,6 +232,10 @@ TEST_F(DiscImageTest, ImagesReadAsTheDiscTheyHold) {
             EXPECT_EQ(r.entries.at(readme)->m_attributes & 0x01, rockRidge ? 0 : 0x01);
         }
         EXPECT_EQ(r.entries.count("rr_moved") != 0, rockRidge);
+        const bool hiddenFlag = !c.udf && std::string(c.image) != "joliet.iso";
+        const std::string zeta = std::string(c.readme) == "readme.txt" ? "zeta" : "Zeta";
+        ASSERT_TRUE(r.entries.count(zeta));
+        EXPECT_EQ(r.entries.at(zeta)->m_attributes & 0x02, hiddenFlag ? 0x02 : 0);
         EXPECT_EQ(r.root->m_fileCount, 4u);
         EXPECT_EQ(r.root->m_folderCount, rockRidge ? 11u : 10u);
     }
