@@ -150,14 +150,15 @@ protected:
         std::ofstream(tree + "/a/b/c/d/e/f/g/h/deep.txt") << "deep";
         std::ofstream(tree + "/Readme.TXT") << "hello\n";
         std::ofstream(tree + "/.hidden") << "x";
+        std::ofstream(tree + "/alpha/写真.txt") << "jp";
         std::filesystem::copy_file(kData + "/sample.zip", tree + "/alpha/sample.zip");
         ::chmod((tree + "/.hidden").c_str(), 0444);
         // 2020-05-06 07:08:09 UTC
         const std::string touch = "touch -d @1588748889 " + tree + "/Readme.TXT " + tree + "/alpha";
         ASSERT_EQ(std::system(touch.c_str()), 0);
         const auto make = [&](const std::string& options, const std::string& label, const std::string& name) {
-            const std::string command = "genisoimage -quiet " + options + " -V " + label + " -o " + s_dir + "/" + name +
-                                        " " + tree + " 2>/dev/null";
+            const std::string command = "genisoimage -quiet -input-charset utf-8 " + options + " -V " + label + " -o " +
+                                        s_dir + "/" + name + " " + tree + " 2>/dev/null";
             ASSERT_EQ(std::system(command.c_str()), 0) << command;
         };
         // Zeta carries the ISO 9660 hidden flag.
@@ -223,6 +224,11 @@ TEST_F(DiscImageTest, ImagesReadAsTheDiscTheyHold) {
         EXPECT_EQ(r.entries.at("a/b/c/d/e/f/g/h/deep.txt")->m_size, 4u);
         EXPECT_TRUE(r.entries.at("a/b/c/d/e/f/g/h")->m_attributes & 0x10);
         EXPECT_EQ(r.entries.at("alpha/sample.zip")->m_size, std::filesystem::file_size(kData + "/sample.zip"));
+        // Names beyond ASCII: Rock Ridge in UTF-8, Joliet in UCS-2, UDF in
+        // 16-bit compressed Unicode; plain ISO 9660 has no room for them.
+        if (std::string(c.readme) != "readme.txt") {
+            EXPECT_EQ(r.entries.count("alpha/写真.txt"), 1u);
+        }
         const std::string hidden = std::string(c.readme) == "readme.txt" ? "_hidden" : ".hidden";
         ASSERT_TRUE(r.entries.count(hidden)) << hidden;
         if (hidden == ".hidden") {
@@ -240,7 +246,7 @@ TEST_F(DiscImageTest, ImagesReadAsTheDiscTheyHold) {
         const std::string zeta = std::string(c.readme) == "readme.txt" ? "zeta" : "Zeta";
         ASSERT_TRUE(r.entries.count(zeta));
         EXPECT_EQ(r.entries.at(zeta)->m_attributes & 0x02, hiddenFlag ? 0x02 : 0);
-        EXPECT_EQ(r.root->m_fileCount, 4u);
+        EXPECT_EQ(r.root->m_fileCount, 5u);
         EXPECT_EQ(r.root->m_folderCount, rockRidge ? 11u : 10u);
     }
 }
@@ -335,6 +341,31 @@ TEST_F(DiscImageTest, DamagedImagesFailWithAReason) {
         EXPECT_FALSE(r.ok);
         EXPECT_FALSE(r.reason.empty());
     }
+}
+
+TEST_F(DiscImageTest, AUdfFolderThatLeadsBackToTheRootFailsTheRead) {
+    std::vector<unsigned char> bytes = ReadFile(Image("hybrid.iso"));
+    // The File Set Descriptor names the root's File Entry; the File
+    // Identifier of folder "a" (8-bit name, two bytes with the compression
+    // id) is pointed at it.
+    uint32_t rootBlock = 0;
+    for (size_t s = 257; (s + 1) * kSector <= bytes.size() && !rootBlock; ++s)
+        if (bytes[s * kSector] == 0 && bytes[s * kSector + 1] == 1) rootBlock = Le32(bytes.data() + s * kSector + 404);
+    ASSERT_NE(rootBlock, 0u);
+    bool patched = false;
+    for (size_t at = 0; at + 40 < bytes.size() && !patched; at += 4) {
+        unsigned char* fid = bytes.data() + at;
+        const size_t useLength = size_t(fid[36] | fid[37] << 8);
+        if (fid[0] != 1 || fid[1] != 1 || fid[19] != 2 || at + 40 + useLength >= bytes.size()) continue;  // tag 257
+        if (fid[38 + useLength] != 8 || fid[39 + useLength] != 'a') continue;
+        std::memcpy(fid + 24, &rootBlock, 4);
+        patched = true;
+    }
+    ASSERT_TRUE(patched);
+    WriteFile(Image("udf-cycle.iso"), bytes);
+    const ReadResult r = ReadImage(Image("udf-cycle.iso"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reason, "a directory is listed twice (a cycle)");
 }
 
 TEST(DiscImageProbeTest, UdfOfAnotherBlockSizeIsRefusedSayingSo) {
