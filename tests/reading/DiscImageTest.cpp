@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -151,6 +152,7 @@ protected:
         std::ofstream(tree + "/Readme.TXT") << "hello\n";
         std::ofstream(tree + "/.hidden") << "x";
         std::ofstream(tree + "/alpha/写真.txt") << "jp";
+        std::ofstream(tree + "/alpha/big.bin") << std::string(5000, 'b') + "end";
         std::filesystem::copy_file(kData + "/sample.zip", tree + "/alpha/sample.zip");
         ::chmod((tree + "/.hidden").c_str(), 0444);
         // 2020-05-06 07:08:09 UTC
@@ -246,7 +248,7 @@ TEST_F(DiscImageTest, ImagesReadAsTheDiscTheyHold) {
         const std::string zeta = std::string(c.readme) == "readme.txt" ? "zeta" : "Zeta";
         ASSERT_TRUE(r.entries.count(zeta));
         EXPECT_EQ(r.entries.at(zeta)->m_attributes & 0x02, hiddenFlag ? 0x02 : 0);
-        EXPECT_EQ(r.root->m_fileCount, 5u);
+        EXPECT_EQ(r.root->m_fileCount, 6u);
         EXPECT_EQ(r.root->m_folderCount, rockRidge ? 11u : 10u);
     }
 }
@@ -290,6 +292,58 @@ TEST_F(DiscImageTest, TheIconPassReadsFilesInsideAnOpenImage) {
     }
     // Once the image is closed its files are gone.
     EXPECT_NE(ReadSmallRegularFile(Image("rr.iso") + "/Readme.TXT", 100).status, PeIconStatus::Found);
+}
+
+// The record of name in the directory at sector: its offset in the image.
+size_t FindRecord(const std::vector<unsigned char>& image, size_t sector, const std::string& name) {
+    for (size_t at = sector * kSector; at < (sector + 1) * kSector && image[at] != 0; at += image[at])
+        if (std::string(reinterpret_cast<const char*>(&image[at + 33]), image[at + 32]) == name) return at;
+    return 0;
+}
+
+TEST_F(DiscImageTest, AFileOfSeveralExtentsIsOneFileReadWhole) {
+    // alpha/big.bin (5003 bytes) stored again as two records: its first
+    // sector with the multi-extent flag, then the rest.
+    std::vector<unsigned char> image = ReadFile(Image("plain.iso"));
+    const size_t root = Le32(image.data() + 16 * kSector + 156 + 2);
+    const size_t alphaRecord = FindRecord(image, root, "ALPHA");
+    ASSERT_NE(alphaRecord, 0u);
+    const size_t alpha = Le32(image.data() + alphaRecord + 2);
+    const size_t at = FindRecord(image, alpha, "BIG.BIN;1");
+    ASSERT_NE(at, 0u);
+    const size_t length = image[at];
+    std::vector<unsigned char> first(image.begin() + long(at), image.begin() + long(at + length));
+    std::vector<unsigned char> second = first;
+    const uint32_t extent = Le32(first.data() + 2);
+    const auto putBoth = [](unsigned char* p, uint32_t v) {
+        for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+        for (int i = 0; i < 4; ++i) p[4 + i] = uint8_t(v >> (8 * (3 - i)));
+    };
+    putBoth(first.data() + 10, 2048);
+    first[25] |= 0x80;
+    putBoth(second.data() + 2, extent + 1);
+    putBoth(second.data() + 10, 5003 - 2048);
+    // The sector has room: move what follows the record along by one record.
+    const size_t sectorEnd = (at / kSector + 1) * kSector;
+    ASSERT_TRUE(std::all_of(image.begin() + long(sectorEnd - length), image.begin() + long(sectorEnd),
+                            [](unsigned char b) { return b == 0; }));
+    std::memmove(&image[at + 2 * length], &image[at + length], sectorEnd - at - 2 * length);
+    std::memcpy(&image[at], first.data(), length);
+    std::memcpy(&image[at + length], second.data(), length);
+    WriteFile(Image("multi.iso"), image);
+
+    const ReadResult r = ReadImage(Image("multi.iso"));
+    ASSERT_TRUE(r.ok) << r.reason;
+    ASSERT_TRUE(r.entries.count("alpha/big.bin"));
+    EXPECT_EQ(r.entries.at("alpha/big.bin")->m_size, 5003u);
+    EXPECT_EQ(r.root->m_fileCount, 6u);
+    std::string reason;
+    const std::unique_ptr<DiscImageFileSystem> fs = DiscImageFileSystem::Open(Image("multi.iso"), reason);
+    int error = 0;
+    std::unique_ptr<IDirectoryListing> top = fs->OpenFolder(Image("multi.iso"), error);
+    ASSERT_TRUE(top && top->OpenSubfolder("alpha", error));
+    const PeIconResult file = ReadSmallRegularFile(Image("multi.iso") + "/alpha/big.bin", 10000);
+    EXPECT_EQ(std::string(file.icoBytes.begin(), file.icoBytes.end()), std::string(5000, 'b') + "end");
 }
 
 TEST_F(DiscImageTest, DamagedImagesFailWithAReason) {
