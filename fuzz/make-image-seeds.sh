@@ -16,3 +16,11 @@ cp "$(dirname "$0")/../tests/reading/data/sample.zip" "$tree/Zeta/"
 genisoimage -quiet -no-pad -J -R -V ROCK -o "$out/rr.iso" "$tree"
 genisoimage -quiet -no-pad -D -V PLAIN -o "$out/plain.iso" "$tree" 2>/dev/null
 genisoimage -quiet -no-pad -udf -R -V HYBRID -o "$out/hybrid.iso" "$tree"
+# The Rock Ridge image again as raw 2352-byte mode 1 sectors (sync, header,
+# data, zeroed error codes), as the .bin of a .bin/.cue pair.
+sectors=$(( $(stat -c %s "$out/rr.iso") / 2048 ))
+for ((s = 0; s < sectors; s++)); do
+  printf '\x00\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\x00\x00\x02\x00\x01'
+  dd if="$out/rr.iso" bs=2048 skip=$s count=1 status=none
+  head -c 288 /dev/zero
+done > "$out/rr.bin"

@@ -150,6 +150,9 @@ public:
     Iso9660Tree& operator=(const Iso9660Tree&) = delete;
 
     std::unique_ptr<IDirectoryListing> OpenRoot(int& error) override {
+        // A new walk from the top.
+        m_visited.clear();
+        m_folders.clear();
         iso9660_stat_t* root = iso9660_ifs_stat(m_iso, "/");
         if (!root) {
             error = EIO;

@@ -110,6 +110,8 @@ public:
             return nullptr;
         }
         UdfFacts facts;
+        m_visited.clear();  // a new walk from the top
+        m_folders = 0;
         if (m_metadata) {
             m_visited.insert(m_metadata->RootBlock());
             facts = m_metadata->ReadDirectory(m_metadata->RootBlock());

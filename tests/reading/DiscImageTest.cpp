@@ -285,7 +285,8 @@ TEST_F(DiscImageTest, TheIconPassReadsFilesInsideAnOpenImage) {
         const std::unique_ptr<DiscImageFileSystem> fs = DiscImageFileSystem::Open(Image(image), reason);
         ASSERT_TRUE(fs) << reason;
         int error = 0;
-        ASSERT_TRUE(fs->OpenFolder(Image(image), error));  // lists the root, as a read does
+        ASSERT_TRUE(fs->OpenFolder(Image(image), error));                // lists the root, as a read does
+        ASSERT_TRUE(fs->OpenFolder(Image(image), error) && error == 0);  // and again for a second walk
         const PeIconResult file = ReadSmallRegularFile(Image(image) + "/Readme.TXT", 100);
         EXPECT_EQ(file.status, PeIconStatus::Found);
         EXPECT_EQ(std::string(file.icoBytes.begin(), file.icoBytes.end()), "hello\n");
