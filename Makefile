@@ -76,15 +76,17 @@ bench: deps
 	$(BUILD_DIR)-release/bench/catalogue_bench
 
 # libFuzzer targets (clang). `make fuzz-run` fuzzes the catalogue reader, the
-# ARJ header reader and the PE icon reader for FUZZ_SECONDS seconds each,
-# starting from the sample catalogues, the archive fixtures and the small
-# executables in fuzz/pe-seeds.
+# ARJ header reader, the PE icon reader and the disc image reading for
+# FUZZ_SECONDS seconds each, starting from the sample catalogues, the archive
+# fixtures, the small executables in fuzz/pe-seeds and small disc images made
+# with genisoimage.
 fuzz:
 	@bash scripts/install-deps --fuzz
 	@test -f $(FUZZ_DIR)/build.ninja || CC=clang CXX=clang++ $(CMAKE_CONFIGURE) -B $(FUZZ_DIR) \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLCATRA_BUILD_FUZZ=ON -DVOLCATRA_BUILD_TESTS=OFF \
 	  -DVOLCATRA_BUILD_BENCH=OFF -DVOLCATRA_BUILD_GUI=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target catalogue_reader_fuzz arj_reader_fuzz pe_icon_reader_fuzz
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target catalogue_reader_fuzz arj_reader_fuzz pe_icon_reader_fuzz \
+	  disc_image_fuzz
 
 fuzz-run: fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
@@ -97,6 +99,10 @@ fuzz-run: fuzz
 	mkdir -p $(FUZZ_DIR)/pe-corpus
 	$(FUZZ_DIR)/fuzz/pe_icon_reader_fuzz $(FUZZ_DIR)/pe-corpus fuzz/pe-seeds -max_total_time=$(FUZZ_SECONDS) \
 	  -max_len=16384 -rss_limit_mb=2048 -print_final_stats=1
+	bash fuzz/make-image-seeds.sh $(FUZZ_DIR)/image-seeds
+	mkdir -p $(FUZZ_DIR)/image-corpus
+	$(FUZZ_DIR)/fuzz/disc_image_fuzz $(FUZZ_DIR)/image-corpus $(FUZZ_DIR)/image-seeds \
+	  -max_total_time=$(FUZZ_SECONDS) -max_len=1048576 -rss_limit_mb=2048 -print_final_stats=1
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -27,6 +27,7 @@
 #include "model/FileNameCodec.h"
 #include "platform/ArchiverLibraries.h"
 #include "platform/DirectoryListing.h"
+#include "platform/DiscImageFileSystem.h"
 #include "platform/MountedVolumes.h"
 #include "reading/ArchiveContents.h"
 #include "reading/QtIconPass.h"
@@ -42,6 +43,7 @@ namespace {
 constexpr char kReadHelp[] =
     "Usage: volcatra-cli read PATH -o CATALOGUE.fsr [--no-archives] [--icons]\n"
     "                         [--replace | --add] [--name TEXT] [--comment TEXT]\n"
+    "                         [--no-image]\n"
     "\n"
     "Reads the mounted volume or folder PATH (every file and folder with its\n"
     "size, attributes and last-write time, and the member lists of LZH, ARJ,\n"
@@ -49,6 +51,12 @@ constexpr char kReadHelp[] =
     "or a further volume at the end of an existing one. The read stays on the\n"
     "file system of PATH; folders where another file system is mounted are\n"
     "recorded but not entered.\n"
+    "\n"
+    "PATH may also be a disc image file: an ISO 9660 or UDF file system in\n"
+    "2048-byte sectors (.iso) or in raw 2352-byte sectors (.bin), recognised\n"
+    "by its content. It is read without mounting, as the disc it holds: the\n"
+    "label, serial number, space in use and tree the burned disc shows in a\n"
+    "drive (drive type 5). Of a hybrid image the UDF side is read.\n"
     "\n"
     "  -o, --output FILE   the catalogue file to write or extend\n"
     "  --no-archives       do not list the members of archive files\n"
@@ -62,6 +70,8 @@ constexpr char kReadHelp[] =
     "  --add               in that case add the read as a further volume\n"
     "  --name TEXT         the name the new volume shows instead of its label\n"
     "  --comment TEXT      the comment of the new volume\n"
+    "  --no-image          do not read a disc image file as a disc (PATH is then an\n"
+    "                      ordinary path, and a file that is no folder is refused)\n"
     "\n"
     "Without --replace or --add the question is asked on the terminal (y\n"
     "replaces, n adds, anything else cancels). With no terminal to ask on the\n"
@@ -338,6 +348,7 @@ struct ReadOptions {
     std::string output;
     bool archives = true;
     bool icons = false;
+    bool images = true;
     SameVolumeAnswer sameVolume = SameVolumeAnswer::Ask;
     std::optional<std::u16string> name;
     std::optional<std::u16string> comment;
@@ -382,6 +393,8 @@ bool ParseArgs(const CliArgs& args, ReadOptions& options) {
             options.output = a.substr(9);
         } else if (a == "--no-archives") {
             options.archives = false;
+        } else if (a == "--no-image") {
+            options.images = false;
         } else if (a == "--icons") {
             options.icons = true;
         } else if (a == "--replace") {
@@ -498,11 +511,16 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     // read from either recognises a volume the other recorded.
     const std::string readPath = NormalizeReadPath(options.path);
     if (::stat(readPath.c_str(), &st) != 0) return ReadFailed(err, options.path + ": " + std::strerror(errno));
-    if (!S_ISDIR(st.st_mode)) return ReadFailed(err, options.path + ": " + std::strerror(ENOTDIR));
-    const std::optional<MountEntry> mount = FindMountedVolume(readPath);
-    if (!mount) return ReadFailed(err, readPath + ": no mounted file system holds it");
-    const uint32_t driveType = GetDriveType(*mount);
-    if (driveType == 0) return ReadFailed(err, readPath + ": " + mount->fsType + " holds no files to catalogue");
+    // A disc image file is read as its disc (the read command opens it).
+    const bool image = options.images && S_ISREG(st.st_mode) && IsDiscImageFile(readPath);
+    if (!image && !S_ISDIR(st.st_mode)) return ReadFailed(err, options.path + ": " + std::strerror(ENOTDIR));
+    uint32_t driveType = DRIVE_CDROM;
+    if (!image) {
+        const std::optional<MountEntry> mount = FindMountedVolume(readPath);
+        if (!mount) return ReadFailed(err, readPath + ": no mounted file system holds it");
+        driveType = GetDriveType(*mount);
+        if (driveType == 0) return ReadFailed(err, readPath + ": " + mount->fsType + " holds no files to catalogue");
+    }
 
     choice.emplace();
     choice->readArchives = options.archives;
@@ -511,6 +529,7 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     request.driveType = driveType;
     request.sameVolume = options.sameVolume;
     request.readIcons = options.icons;
+    request.readImages = options.images;
     request.name = options.name;
     request.comment = options.comment;
 
@@ -529,8 +548,12 @@ int Read(const CliArgs& args, std::ostream& out, std::ostream& err) {
     if (!read) {
         if (report.outcome == ReadOutcome::Failed) {
             if (!report.failure.cancelled && !report.failure.path.empty())
-                err << "volcatra-cli: " << Utf8(report.failure.path) << ": " << std::strerror(report.failure.error)
+                err << "volcatra-cli: " << Utf8(report.failure.path) << ": "
+                    << (report.failure.reason.empty() ? std::string(std::strerror(report.failure.error))
+                                                      : report.failure.reason)
                     << '\n';
+            else if (!report.failure.reason.empty())
+                err << "volcatra-cli: " << options.path << ": " << report.failure.reason << '\n';
             return CLI_GENERAL_FAILURE;
         }
         if (messages.RefusedQuestion()) return CLI_FILE_OR_USAGE_ERROR;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -20,6 +21,7 @@
 #include "model/AnsiCodePage.h"
 #include "model/FileNameCodec.h"
 #include "platform/ArjReader.h"
+#include "platform/ByteSource.h"
 
 namespace volcatra {
 
@@ -126,7 +128,7 @@ std::string GzipDefaultName(const std::string& path) {
 // more complete members, checksums and lengths right, nothing after them
 // but zero bytes (which gzip -t accepts too).
 // The first member's stored name (FNAME) and time come back as well.
-bool IsGzipOfEmptyData(int fd, std::optional<std::string>& storedName, int64_t& time) {
+bool IsGzipOfEmptyData(const IByteSource& bytes, std::optional<std::string>& storedName, int64_t& time) {
     z_stream stream{};
     if (inflateInit2(&stream, 15 + 16) != Z_OK) return false;  // the gzip wrapper only
     // The header of the first member; inflateReset forgets it, so later
@@ -138,17 +140,19 @@ bool IsGzipOfEmptyData(int fd, std::optional<std::string>& storedName, int64_t& 
     inflateGetHeader(&stream, &header);
     std::vector<Bytef> input(65536);
     Bytef output[64];
-    off_t offset = 0;
+    uint64_t offset = 0;
     int members = 0;
     bool inMember = false;  // a member has begun and not yet ended
     bool zeros = false;     // only zero bytes may follow
     bool valid = true;
     while (valid) {
         if (stream.avail_in == 0) {
-            const ssize_t n = ::pread(fd, input.data(), input.size(), offset);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) valid = false;
-            if (n <= 0) break;
+            const size_t n = size_t(std::min<uint64_t>(input.size(), bytes.Size() - offset));
+            if (n == 0) break;
+            if (!bytes.Read(offset, input.data(), n)) {
+                valid = false;
+                break;
+            }
             offset += n;
             stream.next_in = input.data();
             stream.avail_in = uInt(n);
@@ -190,14 +194,21 @@ public:
             ScopedUtf8Locale locale;
             archive_read_free(m_archive);
         }
-        if (m_fd >= 0) ::close(m_fd);
     }
 
     static std::unique_ptr<LibarchiveReader> Open(Format format, const std::string& path) {
         auto reader = std::unique_ptr<LibarchiveReader>(new (std::nothrow) LibarchiveReader);
         if (!reader) return nullptr;
-        reader->m_fd = OpenRegularFile(path);
-        if (reader->m_fd < 0) return nullptr;
+        // A file of a folder, or a file inside a disc image read in place.
+        const int fd = OpenRegularFile(path);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0) {
+            reader->m_bytes = std::make_unique<FileByteSource>(fd, uint64_t(st.st_size), true);
+        } else {
+            if (fd >= 0) ::close(fd);
+            reader->m_bytes = OpenEmbeddedFile(path);
+        }
+        if (!reader->m_bytes) return nullptr;
         reader->m_format = format;
         reader->m_path = path;
         ScopedUtf8Locale locale;
@@ -238,7 +249,12 @@ public:
             case Format::Arj:
                 return nullptr;
         }
-        if (archive_read_open_fd(a, reader->m_fd, 65536) != ARCHIVE_OK) return nullptr;
+        reader->m_input.bytes = reader->m_bytes.get();
+        archive_read_set_read_callback(a, ReadInput);
+        archive_read_set_skip_callback(a, SkipInput);
+        archive_read_set_seek_callback(a, SeekInput);
+        archive_read_set_callback_data(a, &reader->m_input);
+        if (archive_read_open1(a) != ARCHIVE_OK) return nullptr;
         return reader;
     }
 
@@ -279,16 +295,14 @@ private:
         const int filter = archive_filter_code(m_archive, 0);
         if (filter == ARCHIVE_FILTER_NONE) return MemberStatus::Failed;  // not compressed: no archive of ours
         unsigned char head[10] = {};
-        const bool gzip = filter == ARCHIVE_FILTER_GZIP && ::pread(m_fd, head, sizeof(head), 0) == sizeof(head);
+        const bool gzip = filter == ARCHIVE_FILTER_GZIP && m_bytes->Read(0, head, sizeof(head));
         const bool storedName = gzip && (head[3] & 0x08) != 0;  // FNAME
         const char* name = archive_entry_pathname(entry);
         member.name = FileNameToUtf16(storedName && name ? std::string(name) : GzipDefaultName(m_path));
         member.attributes = 0x20;
         member.size = 0;
-        struct stat st {};
         unsigned char trailer[4];
-        if (gzip && ::fstat(m_fd, &st) == 0 && st.st_size >= 18 &&
-            ::pread(m_fd, trailer, sizeof(trailer), st.st_size - 4) == sizeof(trailer))
+        if (gzip && m_bytes->Size() >= 18 && m_bytes->Read(m_bytes->Size() - 4, trailer, sizeof(trailer)))
             member.size = uint32_t(trailer[0]) | uint32_t(trailer[1]) << 8 | uint32_t(trailer[2]) << 16 |
                           uint32_t(trailer[3]) << 24;  // ISIZE: the size modulo 2^32
         member.time = archive_entry_mtime_is_set(entry) ? int64_t(archive_entry_mtime(entry)) : 0;
@@ -311,7 +325,7 @@ private:
         }
         std::optional<std::string> storedName;
         int64_t time = 0;
-        if (!IsGzipOfEmptyData(m_fd, storedName, time)) return MemberStatus::Failed;
+        if (!IsGzipOfEmptyData(*m_bytes, storedName, time)) return MemberStatus::Failed;
         member.name = FileNameToUtf16(storedName ? *storedName : GzipDefaultName(m_path));
         member.attributes = 0x20;
         member.size = 0;
@@ -319,8 +333,49 @@ private:
         return MemberStatus::Member;
     }
 
+    // libarchive reads through these callbacks, so that a file inside a
+    // disc image is read from its extents where it lies.
+    struct Input {
+        const IByteSource* bytes = nullptr;
+        uint64_t offset = 0;
+        std::vector<unsigned char> buffer = std::vector<unsigned char>(65536);
+    };
+
+    static la_ssize_t ReadInput(archive* a, void* data, const void** block) {
+        auto& in = *static_cast<Input*>(data);
+        const size_t n = size_t(std::min<uint64_t>(in.buffer.size(), in.bytes->Size() - in.offset));
+        if (n == 0) return 0;
+        if (!in.bytes->Read(in.offset, in.buffer.data(), n)) {
+            archive_set_error(a, EIO, "read error");
+            return ARCHIVE_FATAL;
+        }
+        in.offset += n;
+        *block = in.buffer.data();
+        return la_ssize_t(n);
+    }
+
+    static la_int64_t SkipInput(archive*, void* data, la_int64_t request) {
+        auto& in = *static_cast<Input*>(data);
+        if (request <= 0) return 0;
+        const uint64_t skip = std::min<uint64_t>(uint64_t(request), in.bytes->Size() - in.offset);
+        in.offset += skip;
+        return la_int64_t(skip);
+    }
+
+    static la_int64_t SeekInput(archive*, void* data, la_int64_t offset, int whence) {
+        auto& in = *static_cast<Input*>(data);
+        const int64_t size = int64_t(std::min<uint64_t>(in.bytes->Size(), uint64_t(INT64_MAX)));
+        int64_t base = 0;
+        if (whence == SEEK_CUR) base = int64_t(in.offset);
+        if (whence == SEEK_END) base = size;
+        if ((offset > 0 && base > INT64_MAX - offset) || base + offset < 0) return ARCHIVE_FATAL;
+        in.offset = uint64_t(std::min<int64_t>(base + offset, size));
+        return la_int64_t(in.offset);
+    }
+
     archive* m_archive = nullptr;
-    int m_fd = -1;
+    std::unique_ptr<IByteSource> m_bytes;
+    Input m_input;
     Format m_format = Format::Zip;
     std::string m_path;
     bool m_done = false;

@@ -55,6 +55,9 @@ public:
     // Whether the volume mounted at rootPath finds the folder path again
     // under a name that differs in case only (it folds the case of names).
     virtual bool FoldsCase(const std::string& rootPath, const std::string& path) = 0;
+    // Why the last listing failed when the errno value says too little
+    // (a damaged disc image); empty otherwise.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 // The mounted file systems of this machine. Listings use openat and statx

@@ -20,9 +20,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "model/AnsiCodePage.h"
 #include "model/FileNameCodec.h"
+#include "platform/OpticalDescriptors.h"
 
 namespace volcatra {
 
@@ -206,80 +208,6 @@ bool IsFatType(std::string_view fsType) {
 
 bool IsOpticalType(std::string_view fsType) {
     return fsType == "iso9660" || fsType == "udf";
-}
-
-bool ReadSector(int fd, uint64_t sector, std::array<unsigned char, kOpticalSectorSize>& buffer) {
-    if (sector > (uint64_t(INT64_MAX) / kOpticalSectorSize)) return false;
-    size_t done = 0;
-    const off_t offset = off_t(sector * kOpticalSectorSize);
-    while (done < buffer.size()) {
-        const ssize_t n = ::pread(fd, buffer.data() + done, buffer.size() - done, off_t(offset + off_t(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
-uint32_t Le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint16_t Le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-// Four 8-bit sums that wrap: lane k adds bytes k, k+4, k+8, ...
-std::array<uint8_t, 4> LaneSums(const std::array<unsigned char, kOpticalSectorSize>& block) {
-    std::array<uint8_t, 4> lanes{};
-    for (size_t i = 0; i < block.size(); ++i) lanes[i % 4] = uint8_t(lanes[i % 4] + block[i]);
-    return lanes;
-}
-
-std::optional<uint32_t> IsoSerial(int fd, uint64_t sessionStart) {
-    std::array<unsigned char, kOpticalSectorSize> sector{};
-    std::optional<std::array<unsigned char, kOpticalSectorSize>> primary, joliet;
-    // Volume descriptors follow each other from sector 16; a disc has a
-    // handful of them, so the search is bounded.
-    for (uint64_t s = 16; s < 16 + 64; ++s) {
-        if (!ReadSector(fd, sessionStart + s, sector)) break;
-        if (std::memcmp(sector.data() + 1, "CD001", 5) != 0) break;
-        const unsigned char type = sector[0];
-        if (type == 255) break;
-        if (type == 1 && !primary) primary = sector;
-        if (type == 2 && !joliet && sector[88] == '%' && sector[89] == '/' &&
-            (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E'))
-            joliet = sector;
-    }
-    const auto* chosen = joliet ? &*joliet : primary ? &*primary : nullptr;
-    if (!chosen) return std::nullopt;
-    const auto lanes = LaneSums(*chosen);
-    return uint32_t(lanes[0]) << 24 | uint32_t(lanes[1]) << 16 | uint32_t(lanes[2]) << 8 | uint32_t(lanes[3]);
-}
-
-std::optional<uint32_t> UdfSerial(int fd, uint64_t sessionStart) {
-    std::array<unsigned char, kOpticalSectorSize> sector{};
-    if (!ReadSector(fd, sessionStart + 256, sector) || Le16(sector.data()) != 2) return std::nullopt;
-    const uint32_t sequenceLength = Le32(sector.data() + 16);
-    const uint32_t sequenceStart = Le32(sector.data() + 20);
-    std::optional<uint32_t> partitionStart;
-    std::optional<uint32_t> fsdBlock;
-    const uint32_t count = std::min<uint32_t>(sequenceLength / kOpticalSectorSize, 64);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!ReadSector(fd, sessionStart + uint64_t(sequenceStart) + i, sector)) break;
-        const uint16_t tag = Le16(sector.data());
-        if (tag == 5 && !partitionStart) partitionStart = Le32(sector.data() + 188);
-        if (tag == 6 && !fsdBlock) fsdBlock = Le32(sector.data() + 252);
-        if (tag == 8) break;  // terminating descriptor
-    }
-    bool found = false;
-    if (partitionStart && fsdBlock) {
-        const uint64_t fsdSector = sessionStart + uint64_t(*partitionStart) + *fsdBlock;
-        found = ReadSector(fd, fsdSector, sector) && Le16(sector.data()) == 256;
-    }
-    if (!found && !ReadSector(fd, sessionStart + 257, sector)) return std::nullopt;
-    const auto lanes = LaneSums(sector);
-    return uint32_t(lanes[3]) << 24 | uint32_t(lanes[2]) << 16 | uint32_t(lanes[1]) << 8 | uint32_t(lanes[0]);
 }
 
 // Opens a regular file or block device for probing; anything else is
@@ -595,10 +523,22 @@ uint32_t SerialFromSource(const MountEntry& mount) {
     return Fnv1a(specific ? mount.source : mount.source + ":" + mount.mountPoint);
 }
 
+// The disc's sectors behind a descriptor (an image file or a device).
+std::unique_ptr<FileByteSource> DescriptorSource(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return nullptr;
+    uint64_t size = 0;
+    if (S_ISREG(st.st_mode))
+        size = uint64_t(st.st_size);
+    else if (!S_ISBLK(st.st_mode) || ::ioctl(fd, BLKGETSIZE64, &size) != 0)
+        return nullptr;
+    return std::make_unique<FileByteSource>(fd, size, false);
+}
+
 std::optional<uint32_t> OpticalDiscSerial(int fd, std::string_view fsType, uint64_t sessionStart) {
-    if (fsType == "iso9660") return IsoSerial(fd, sessionStart);
-    if (fsType == "udf") return UdfSerial(fd, sessionStart);
-    return std::nullopt;
+    const std::unique_ptr<FileByteSource> disc = DescriptorSource(fd);
+    if (!disc) return std::nullopt;
+    return OpticalDiscSerial(*disc, fsType, sessionStart);
 }
 
 std::u16string DecodeLabel(std::string_view fsType, std::string_view bytes) {
@@ -633,8 +573,16 @@ bool ProbeVolumeIdentity(const std::string& deviceOrImage, VolumeIdentity& ident
     }
     blkid_free_probe(probe);
     if (!found) return false;
-    if (IsOpticalType(identity.fsType))
-        identity.serialNumber = OpticalDiscSerial(fd.Get(), identity.fsType, MultisessionStart(fd.Get()));
+    // Optical discs: label and serial number from the volume descriptors,
+    // by the same rules as for an image read without mounting.
+    if (IsOpticalType(identity.fsType)) {
+        if (const std::unique_ptr<FileByteSource> disc = DescriptorSource(fd.Get())) {
+            const uint64_t sessionStart = MultisessionStart(fd.Get());
+            identity.serialNumber = OpticalDiscSerial(*disc, identity.fsType, sessionStart);
+            if (std::optional<std::u16string> label = OpticalDiscLabel(*disc, identity.fsType, sessionStart))
+                identity.label = std::move(*label);
+        }
+    }
     if (!identity.serialNumber && !identity.uuid.empty())
         identity.serialNumber = SerialFromUuid(identity.fsType, identity.uuid);
     return true;
@@ -668,6 +616,9 @@ bool GetVolumeInformation(const MountEntry& mount, std::u16string& label, uint32
         const std::string path = DevicePath(mount, *device);
         VolumeIdentity identity;
         if (!path.empty() && ProbeVolumeIdentity(path, identity)) {
+            // A disc's label comes from its descriptors, as for its image.
+            const bool discLabel = IsOpticalType(mount.fsType) && !identity.label.empty();
+            if (discLabel) labelBytes.reset();
             if (!labelBytes && !identity.label.empty()) label = identity.label;
             if (!serial && identity.serialNumber) serial = identity.serialNumber;
         }

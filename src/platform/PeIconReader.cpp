@@ -1,5 +1,7 @@
 #include "platform/PeIconReader.h"
 
+#include "platform/ByteSource.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 namespace volcatra {
@@ -348,7 +351,18 @@ PeIconResult ReadPeGroupIconFile(const std::string& path, int group) {
     uint64_t size = 0;
     PeIconStatus status = PeIconStatus::NoIcon;
     const int fd = OpenRegular(path, size, status);
-    if (fd < 0) return PeIconResult{status, {}};
+    if (fd < 0) {
+        // A file inside a disc image read without mounting.
+        const std::unique_ptr<IByteSource> embedded = errno == ENOTDIR ? OpenEmbeddedFile(path) : nullptr;
+        if (!embedded) return PeIconResult{status, {}};
+        const IByteSource& bytes = *embedded;
+        const PeReadAt readAt = [&bytes](uint64_t offset, void* buffer, size_t count) -> int64_t {
+            if (offset >= bytes.Size()) return 0;
+            const size_t n = size_t(std::min<uint64_t>(count, bytes.Size() - offset));
+            return bytes.Read(offset, buffer, n) ? int64_t(n) : -1;
+        };
+        return ReadPeGroupIcon(readAt, bytes.Size(), group);
+    }
     const PeReadAt readAt = [fd](uint64_t offset, void* buffer, size_t count) {
         return ReadFully(fd, offset, buffer, count);
     };
@@ -361,7 +375,21 @@ PeIconResult ReadSmallRegularFile(const std::string& path, size_t maxSize) {
     uint64_t size = 0;
     PeIconStatus status = PeIconStatus::NoIcon;
     const int fd = OpenRegular(path, size, status);
-    if (fd < 0) return PeIconResult{status, {}};
+    if (fd < 0) {
+        // A file inside a disc image read without mounting.
+        const std::unique_ptr<IByteSource> embedded = errno == ENOTDIR ? OpenEmbeddedFile(path) : nullptr;
+        if (!embedded) return PeIconResult{status, {}};
+        PeIconResult result;
+        if (embedded->Size() > maxSize) return result;
+        try {
+            result.icoBytes.resize(size_t(embedded->Size()));
+            result.status = embedded->Read(0, result.icoBytes.data(), result.icoBytes.size()) ? PeIconStatus::Found
+                                                                                              : PeIconStatus::ReadError;
+        } catch (const std::bad_alloc&) {
+            result = PeIconResult{};
+        }
+        return result;
+    }
     PeIconResult result;
     if (size <= maxSize) {
         try {

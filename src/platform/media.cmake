@@ -4,10 +4,19 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(VOLCATRA_LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 pkg_check_modules(VOLCATRA_BLKID REQUIRED IMPORTED_TARGET blkid)
 pkg_check_modules(VOLCATRA_ZLIB REQUIRED IMPORTED_TARGET zlib)
+# Disc images read without mounting: ISO 9660 (libiso9660) and UDF (libudfread).
+pkg_check_modules(VOLCATRA_ISO9660 REQUIRED IMPORTED_TARGET libiso9660)
+pkg_check_modules(VOLCATRA_UDFREAD REQUIRED IMPORTED_TARGET libudfread)
 
 add_library(volcatra_platform_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ArchiverLibraries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ArjReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ByteSource.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DiscImageFileSystem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Iso9660Tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OpticalDescriptors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UdfMetadata.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UdfTree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DirectoryListing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MountedVolumes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PeIconReader.cpp
@@ -17,4 +26,5 @@ target_include_directories(volcatra_platform_media PUBLIC ${PROJECT_SOURCE_DIR}/
 # The ANSI code page (model) decodes legacy archive names and FAT labels.
 target_link_libraries(volcatra_platform_media
   PUBLIC volcatra_model
-  PRIVATE PkgConfig::VOLCATRA_LIBARCHIVE PkgConfig::VOLCATRA_BLKID PkgConfig::VOLCATRA_ZLIB)
+  PRIVATE PkgConfig::VOLCATRA_LIBARCHIVE PkgConfig::VOLCATRA_BLKID PkgConfig::VOLCATRA_ZLIB
+          PkgConfig::VOLCATRA_ISO9660 PkgConfig::VOLCATRA_UDFREAD)

@@ -131,6 +131,21 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     IMessageService& messages = *services.messages;
     const WaitCursor waitCursor(services.showWaitCursor);
 
+    // A disc image file is read as the disc it holds: the image is the
+    // medium, always there, and its own file system.
+    std::shared_ptr<IMediaFileSystem> image;
+    if (request.readImages && !request.path.empty() && IsDiscImageFile(request.path)) {
+        std::string reason;
+        std::unique_ptr<DiscImageFileSystem> opened = DiscImageFileSystem::Open(request.path, reason);
+        if (!opened) {
+            result.failure.path = FileNameToUtf16(request.path);
+            result.failure.reason = reason;
+            return ShowReadFailed(messages, result);
+        }
+        image = std::move(opened);
+    }
+    IMediaFileSystem* const fileSystem = image ? image.get() : services.fileSystem;
+
     // The medium: asked for until it is there or the user gives up.
     const std::string& named = request.drive.empty() ? request.path : request.drive;
     std::optional<MediumRoot> medium;
@@ -141,7 +156,8 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     // A device is mounted as the user before each look (after a Retry the
     // desktop may have mounted it meanwhile: then the look finds it).
     const bool device = request.drive.rfind("/dev/", 0) == 0;
-    for (;;) {
+    if (image) medium = MediumRoot{request.path, true};
+    while (!medium) {
         medium = find();
         if (!medium && device && services.removableMedia && services.removableMedia->Mount(request.drive))
             medium = find();
@@ -154,7 +170,7 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         }
     }
     const std::string& rootPath = medium->rootPath;
-    const bool wholeMedium = request.path.empty() || request.path == request.drive;
+    const bool wholeMedium = image || request.path.empty() || request.path == request.drive;
     std::string readPath = wholeMedium ? rootPath : request.path;
     if (!medium->isFolder) return ShowReadFailed(messages, result);
 
@@ -173,13 +189,12 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     if (folderPart.empty()) return ShowReadFailed(messages, result);
     std::u16string label;
     uint32_t serialNumber = 0;
-    if (!services.fileSystem->GetVolumeInformation(rootPath, label, serialNumber))
-        return ShowReadFailed(messages, result);
+    if (!fileSystem->GetVolumeInformation(rootPath, label, serialNumber)) return ShowReadFailed(messages, result);
     label = RecordedLabel(std::move(label));
 
     // Names differ by case alone on most file systems here; where the file
     // system folds case, a folder typed in another case is the same one.
-    const bool foldsCase = folderPart != u"\\" && services.fileSystem->FoldsCase(rootPath, readPath);
+    const bool foldsCase = folderPart != u"\\" && fileSystem->FoldsCase(rootPath, readPath);
     int replacePosition = document.FindRecordedVolume(serialNumber, label, folderPart, foldsCase);
     if (replacePosition >= 0) {
         switch (request.sameVolume) {
@@ -214,6 +229,7 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         std::string readPath;
         std::string rootPath;
         IMediaFileSystem* fileSystem = nullptr;
+        std::shared_ptr<IMediaFileSystem> image;  // the disc image read, if any
         CArchiverTable* archivers = nullptr;
         IconPass readIcons;
         ReadFailure failure;
@@ -225,7 +241,9 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         context->request = request;
         context->readPath = readPath;
         context->rootPath = rootPath;
-        context->fileSystem = services.fileSystem;
+        context->fileSystem = fileSystem;
+        context->image = image;
+        if (image) context->request.driveType = DRIVE_CDROM;
         context->archivers = services.archivers;
         context->readIcons = services.readIcons;
     } catch (const std::bad_alloc&) {
@@ -271,7 +289,10 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
         return ShowReadFailed(messages, result);
     }
     result.failure = context->failure;
-    if (!*read) return ShowReadFailed(messages, result);
+    if (!*read) {
+        if (result.failure.reason.empty()) result.failure.reason = fileSystem->FailureReason();
+        return ShowReadFailed(messages, result);
+    }
     std::unique_ptr<CRootEntry> created = std::move(context->root);
 
     CVolumeReadScope scope(document, replacePosition, std::move(created));

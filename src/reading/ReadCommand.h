@@ -15,6 +15,7 @@
 #include "document/FSRecDoc.h"
 #include "model/UiText.h"
 #include "platform/DirectoryListing.h"
+#include "platform/DiscImageFileSystem.h"
 #include "platform/MessageService.h"
 #include "platform/RemovableMedia.h"
 #include "reading/ArchiveContents.h"
@@ -48,6 +49,10 @@ struct ReadRequest {
     std::string drive;
     uint32_t driveType = 0;
     bool readIcons = false;
+    // A path that names a disc image file (ISO 9660 or UDF by content) is
+    // read as the disc it holds, with drive type 5; false reads it as the
+    // file it is.
+    bool readImages = true;
     SameVolumeAnswer sameVolume = SameVolumeAnswer::Ask;
     // The user-given name and comment of the new volume; unset, a new
     // volume has none and a replacing one keeps those of the volume it

@@ -30,6 +30,7 @@ struct ReadFailure {
     std::u16string path;  // the folder that could not be listed, if any
     int error = 0;        // its errno value
     bool cancelled = false;
+    std::string reason;  // what was wrong with a disc image, in English; empty otherwise
 };
 
 // Reads the folder readPath (absolute and normalised) of the volume

@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "GuiTestSupport.h"
@@ -321,6 +324,52 @@ TEST_F(ReadCommandWindowTest, NewReadMakesAWindowOnlyWithAVolume) {
                   .value(QStringLiteral("Settings/ReadDrive"))
                   .toString(),
               QStringLiteral("/media/disc"));
+}
+
+TEST_F(ReadDialogTest, AnImageFileIsChosenAndReadAsADiscUnlessAskedOtherwise) {
+    auto settings = OpenSettings();
+    CDriveDlg dialog(true, u"zip", SampleItems(), *settings, {}, {});
+    QString title;
+    dialog.SetImageFileChooser([&](QWidget*, const QString& t, const QString&) {
+        title = t;
+        return QStringLiteral("/home/user/discs/photos.iso");
+    });
+    dialog.ImageButton()->click();
+    EXPECT_EQ(title, QStringLiteral("読み取るイメージファイル"));
+    EXPECT_EQ(dialog.DriveCombo()->currentText(), QStringLiteral("/home/user/discs/photos.iso"));
+    EXPECT_FALSE(dialog.ImageAsFileBox()->isChecked());
+    dialog.accept();
+    ASSERT_TRUE(dialog.Choice());
+    EXPECT_EQ(dialog.Choice()->request.path, "/home/user/discs/photos.iso");
+    EXPECT_TRUE(dialog.Choice()->request.readImages);
+
+    CDriveDlg asFile(true, u"zip", SampleItems(), *settings, {}, {});
+    asFile.ImageAsFileBox()->setChecked(true);
+    asFile.accept();
+    ASSERT_TRUE(asFile.Choice());
+    EXPECT_FALSE(asFile.Choice()->request.readImages);
+}
+
+TEST_F(ReadCommandWindowTest, ATypedImagePathIsReadAsTheDiscItHolds) {
+    if (std::system("command -v genisoimage >/dev/null") != 0) GTEST_SKIP() << "genisoimage is not installed";
+    const std::string dir = ::testing::TempDir() + "volcatra-gui-image";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir + "/tree/docs");
+    std::ofstream(dir + "/tree/docs/a.txt") << "abc";
+    const std::string image = dir + "/disc.iso";
+    ASSERT_EQ(std::system(("genisoimage -quiet -J -R -V IMAGED -o " + image + " " + dir + "/tree").c_str()), 0);
+
+    CFSRecApp& app = StartReadingApp();
+    AcceptWith(QString::fromStdString(image));
+    app.MainFrame()->Route(ID_READ_NEW);
+    Flush();
+    ASSERT_EQ(app.Documents().size(), 1u);
+    const CRootEntry& volume = *app.Documents()[0]->Roots()[0];
+    EXPECT_EQ(volume.m_volumeName, u"IMAGED");
+    EXPECT_EQ(volume.m_driveType, DRIVE_CDROM);
+    EXPECT_EQ(volume.m_fileCount, 1u);
+    EXPECT_EQ(volume.m_folderCount, 1u);
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(ReadCommandWindowTest, AMediumThatIsNotMountedIsMountedAndRead) {

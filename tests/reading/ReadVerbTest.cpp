@@ -122,6 +122,31 @@ TEST_F(ReadVerbTest, FailuresLeaveTheCatalogueUntouched) {
     EXPECT_EQ(ReadAll(other), "not a catalogue");
 }
 
+TEST_F(ReadVerbTest, ADiscImageIsReadAsItsDiscAndADamagedOneFailsWithItsReason) {
+    if (std::system("command -v genisoimage >/dev/null") != 0) GTEST_SKIP() << "genisoimage is not installed";
+    const std::string image = m_dir + "/disc.iso";
+    ASSERT_EQ(std::system(("genisoimage -quiet -J -R -V CLIDISC -o " + image + " " + Tree()).c_str()), 0);
+    const CliResult read = RunTool({"read", image, "-o", Catalogue()});
+    ASSERT_EQ(read.status, CLI_OK) << read.err;
+    // Label, drive type 5, two folders' worth of entries: sub and the
+    // member list of sample.tgz are not counted as files.
+    EXPECT_EQ(read.out.rfind("CLIDISC\t", 0), 0u) << read.out;
+    EXPECT_NE(read.out.find("\t5\t"), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("\t1\t3\t"), std::string::npos) << read.out;
+    const std::string before = ReadAll(Catalogue());
+
+    // As a file it is no folder; damaged it fails with what is wrong.
+    const CliResult asFile = RunTool({"read", image, "--no-image", "-o", Catalogue()});
+    EXPECT_EQ(asFile.status, CLI_GENERAL_FAILURE);
+    EXPECT_NE(asFile.err.find("Not a directory"), std::string::npos) << asFile.err;
+    std::filesystem::resize_file(image, 20 * 2048);
+    const CliResult damaged = RunTool({"read", image, "--add", "-o", Catalogue()});
+    EXPECT_EQ(damaged.status, CLI_GENERAL_FAILURE);
+    EXPECT_NE(damaged.err.find("読み取りに失敗しました\nvolcatra-cli: "), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.err.find("beyond the end of the image"), std::string::npos) << damaged.err;
+    EXPECT_EQ(ReadAll(Catalogue()), before);
+}
+
 // In a chroot the mount table is missing (no /proc) and no line could
 // name the file system of the read anyway: the facts come from the path
 // itself, and the chroot's root stands as the mount point.

@@ -47,6 +47,12 @@ QString ChooseFolderWithQt(QWidget* parent, const QString& title, const QString&
                                              QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
+QString ChooseImageFileWithQt(QWidget* parent, const QString& title, const QString& start) {
+    return QFileDialog::getOpenFileName(
+        parent, title, start, CDriveDlg::tr("ディスクイメージ (*.iso *.bin *.img *.udf);;すべてのファイル (*)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
+}
+
 CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std::vector<DriveItem> items,
                      QSettings& settings, FolderChooser chooseFolder, std::function<void()> help, QWidget* parent)
     : QDialog(parent),
@@ -73,10 +79,14 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     m_browse = new QPushButton(QStringLiteral("..."), this);
     m_browse->setAutoDefault(false);
     m_browse->setFixedWidth(m_browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    m_image = new QPushButton(tr("イメージ..."), this);
+    m_image->setAutoDefault(false);
+    m_image->setToolTip(tr("ディスクイメージファイル (.iso, .bin) を選んでディスクとして読み取る"));
     m_icons = new QCheckBox(tr("アイコン情報も読み取る"), this);
     m_archives = new QCheckBox(tr("書庫ファイルの内容も読み取る"), this);
     m_extensions = new QLabel(this);
     m_extensions->setWordWrap(true);
+    m_imageAsFile = new QCheckBox(tr("イメージファイルをファイルとして読み取る"), this);
     m_help = new QPushButton(tr("ヘルプ"), this);
     m_help->setAutoDefault(false);
     m_help->setVisible(bool(m_showHelp));
@@ -87,11 +97,13 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(m_combo, 1);
     pathRow->addWidget(m_browse);
+    pathRow->addWidget(m_image);
     fields->addLayout(pathRow);
     fields->addSpacing(6);
     fields->addWidget(m_icons);
     fields->addWidget(m_archives);
     fields->addWidget(m_extensions);
+    fields->addWidget(m_imageAsFile);
     fields->addStretch(1);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_ok);
@@ -106,15 +118,18 @@ CDriveDlg::CDriveDlg(bool isNew, const std::u16string& supportedExtensions, std:
     setTabOrder(m_ok, m_cancel);
     setTabOrder(m_cancel, m_combo);
     setTabOrder(m_combo, m_browse);
-    setTabOrder(m_browse, m_icons);
+    setTabOrder(m_browse, m_image);
+    setTabOrder(m_image, m_icons);
     setTabOrder(m_icons, m_archives);
-    setTabOrder(m_archives, m_help);
+    setTabOrder(m_archives, m_imageAsFile);
+    setTabOrder(m_imageAsFile, m_help);
     // The path is what the user types or picks first.
     m_combo->setFocus();
 
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_browse, &QPushButton::clicked, this, &CDriveDlg::Browse);
+    connect(m_image, &QPushButton::clicked, this, &CDriveDlg::BrowseImage);
     connect(m_help, &QPushButton::clicked, this, [this] {
         if (m_showHelp) m_showHelp();
     });
@@ -162,6 +177,14 @@ void CDriveDlg::Browse() {
     m_combo->setEditText(chosen);
 }
 
+void CDriveDlg::BrowseImage() {
+    const QString start = ToQString(NormalizeReadPath(ToBytes(m_combo->currentText())));
+    const QString chosen = m_chooseImage ? m_chooseImage(this, QtText(kChooseImageFileTitle), start) : QString();
+    if (chosen.isEmpty()) return;
+    m_combo->setCurrentIndex(-1);
+    m_combo->setEditText(chosen);
+}
+
 void CDriveDlg::accept() {
     m_choice.reset();
     const bool icons = m_icons->isChecked();
@@ -176,6 +199,9 @@ void CDriveDlg::accept() {
     choice.readArchives = archives;
     choice.request.path = path;
     choice.request.readIcons = icons;
+    // A typed path that names a disc image is read as the disc it holds,
+    // unless the user asked for the file.
+    choice.request.readImages = !m_imageAsFile->isChecked();
     if (item >= 0) {
         choice.request.drive = path;
         choice.request.driveType = m_items[size_t(item)].driveType;

@@ -23,6 +23,7 @@ inline constexpr UiText kReadDialogTitle = VOLCATRA_TEXT("Reading", "読み取�
 inline constexpr UiText kNewReadTitle = VOLCATRA_TEXT("Reading", "新規読み取り");
 inline constexpr UiText kAdditionalReadTitle = VOLCATRA_TEXT("Reading", "追加読み取り");
 inline constexpr UiText kChooseReadFolderTitle = VOLCATRA_TEXT("Reading", "読み取るフォルダ");
+inline constexpr UiText kChooseImageFileTitle = VOLCATRA_TEXT("Reading", "読み取るイメージファイル");
 
 // The folder chooser behind "...": (parent, title, preselected folder) →
 // the chosen folder, or empty.
@@ -30,6 +31,13 @@ using FolderChooser = std::function<QString(QWidget* parent, const QString& titl
 
 // The non-native folder chooser of Qt.
 QString ChooseFolderWithQt(QWidget* parent, const QString& title, const QString& start);
+
+// The chooser of a disc image file: (parent, title, preselected path) → the
+// chosen file, or empty.
+using ImageFileChooser = std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+
+// The non-native file chooser of Qt, offering disc images first.
+QString ChooseImageFileWithQt(QWidget* parent, const QString& title, const QString& start);
 
 class CDriveDlg : public QDialog {
     Q_OBJECT
@@ -46,6 +54,10 @@ public:
 
     QComboBox* DriveCombo() const { return m_combo; }
     QPushButton* BrowseButton() const { return m_browse; }
+    QPushButton* ImageButton() const { return m_image; }
+    QCheckBox* ImageAsFileBox() const { return m_imageAsFile; }
+    // Replaces the chooser behind the image button (tests).
+    void SetImageFileChooser(ImageFileChooser chooser) { m_chooseImage = std::move(chooser); }
     QCheckBox* IconsBox() const { return m_icons; }
     QCheckBox* ArchivesBox() const { return m_archives; }
     QLabel* ExtensionsLabel() const { return m_extensions; }
@@ -57,6 +69,7 @@ public:
 
 private:
     void Browse();
+    void BrowseImage();
     // The item the edit field names: the item whose text it shows, else the
     // item whose path its normalised form is; -1 for a typed folder.
     int NamedItem(const std::string& normalized) const;
@@ -64,6 +77,7 @@ private:
     std::vector<DriveItem> m_items;
     QSettings& m_settings;
     FolderChooser m_chooseFolder;
+    ImageFileChooser m_chooseImage = ChooseImageFileWithQt;
     std::function<void()> m_showHelp;
     std::optional<ReadChoice> m_choice;
 
@@ -71,6 +85,8 @@ private:
     QPushButton* m_cancel;
     QComboBox* m_combo;
     QPushButton* m_browse;
+    QPushButton* m_image;
+    QCheckBox* m_imageAsFile;
     QCheckBox* m_icons;
     QCheckBox* m_archives;
     QLabel* m_extensions;
