@@ -739,6 +739,10 @@ Replace the recorded contents?</translation>
         <source>ファイル構造の読み取り中</source>
         <translation>Reading the File Structure</translation>
     </message>
+    <message>
+        <source>読み取るイメージファイル</source>
+        <translation>Disc Image to Read</translation>
+    </message>
 </context>
 <context>
     <name>Search</name>
@@ -885,6 +889,22 @@ Replace the recorded contents?</translation>
     <message>
         <source>ヘルプ</source>
         <translation>Help</translation>
+    </message>
+    <message>
+        <source>ディスクイメージ (*.iso *.bin *.img *.udf);;すべてのファイル (*)</source>
+        <translation>Disc images (*.iso *.bin *.img *.udf);;All files (*)</translation>
+    </message>
+    <message>
+        <source>イメージ...</source>
+        <translation>Image...</translation>
+    </message>
+    <message>
+        <source>ディスクイメージファイル (.iso, .bin) を選んでディスクとして読み取る</source>
+        <translation>Choose a disc image file (.iso, .bin) and read it as the disc it holds</translation>
+    </message>
+    <message>
+        <source>イメージファイルをファイルとして読み取る</source>
+        <translation>Read image files as files</translation>
     </message>
 </context>
 <context>
