@@ -13,7 +13,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVOLCATR
 JOBS := $(shell nproc)
 
 .PHONY: deps build run cli-demo screenshots translations test test-asan package package-check bench bench-read \
-	bench-search bench-gui fuzz fuzz-run format clean
+	bench-image bench-search bench-gui fuzz fuzz-run format clean
 
 deps:
 	@bash scripts/install-deps
@@ -113,6 +113,11 @@ clean:
 # Reading a large tree with volcatra-cli read against find(1) over it.
 bench-read: bench
 	bash bench/read_bench.sh $(BUILD_DIR)-release
+
+# Reading a 1 GB disc image of 50,000 files with volcatra-cli read against
+# isoinfo -l -R over the same image.
+bench-image: bench
+	bash bench/image_bench.sh $(BUILD_DIR)-release
 
 # Opening a 1,000,000-entry catalogue in the desktop program, offscreen.
 bench-gui: build
