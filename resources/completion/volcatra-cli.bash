@@ -1,14 +1,20 @@
 # Bash completion for volcatra-cli: its verbs, their options, catalogue files
-# (*.fsr) and folders where a verb takes them, and the volume numbers of the
-# catalogue named before a number.
+# (*.fsr), disc images and folders where a verb takes them, and the volume
+# numbers of the catalogue named before a number.
 
 # Adds the completions of kind $2 for the word $1: "fsr" catalogue files and
-# folders, "dir" folders, "file" every file.
+# folders, "image" folders and disc images, "file" every file.
 _volcatra_cli_paths() {
     local cur=$1 IFS=$'\n'
     compopt -o filenames 2>/dev/null
     case $2 in
-        dir) COMPREPLY+=($(compgen -d -- "$cur")) ;;
+        image)
+            COMPREPLY+=($(compgen -d -- "$cur"))
+            local pattern
+            for pattern in '*.[iI][sS][oO]' '*.[bB][iI][nN]' '*.[iI][mM][gG]' '*.[uU][dD][fF]'; do
+                COMPREPLY+=($(compgen -f -X "!$pattern" -- "$cur"))
+            done
+            ;;
         file) COMPREPLY+=($(compgen -f -- "$cur")) ;;
         fsr)
             COMPREPLY+=($(compgen -d -- "$cur"))
@@ -35,7 +41,7 @@ _volcatra_cli() {
     fi
     local verb=${COMP_WORDS[1]} options=""
     case $verb in
-        read) options="-o --output --no-archives --icons --replace --add --name --comment" ;;
+        read) options="-o --output --no-archives --no-image --icons --replace --add --name --comment" ;;
         search) options="--in --no-subfolders --catalogue --json --" ;;
         locate) options="--mount" ;;
     esac
@@ -73,7 +79,7 @@ _volcatra_cli() {
             _volcatra_cli_paths "$cur" fsr
             ;;
         export:2) _volcatra_cli_paths "$cur" file ;;
-        read:1) _volcatra_cli_paths "$cur" dir ;;
+        read:1) _volcatra_cli_paths "$cur" image ;;
         rename:2 | comment:2 | remove:2 | move-volume:2 | copy-volume:2 | locate:2)
             _volcatra_cli_volumes "$cur" "${args[0]}"
             ;;

@@ -154,14 +154,14 @@ completion)
     complete_words volcatra-cli rename a.fsr ""
     complete_words volcatra-cli search --catalogue ""
     ' bash "$prefix/share/bash-completion/completions/volcatra-cli")
-  expected=$'move-volume \nB.FSR a.fsr sub \n--name --no-archives \nsub \n1 2 \nB.FSR a.fsr sub '
+  expected=$'move-volume \nB.FSR a.fsr sub \n--name --no-archives --no-image \nsub \n1 2 \nB.FSR a.fsr sub '
   [[ $result == "$expected" ]] || fail "bash completion gave"$'\n'"$result"$'\n'"instead of"$'\n'"$expected"
   # zsh: the same through a completion in a shell of its own.
   if command -v zsh >/dev/null; then
     result=$(PATH=$prefix/bin:$PATH timeout 60 zsh -f "$source/tests/install/zsh-complete.zsh" \
       "$prefix/share/zsh/vendor-completions" "volcatra-cli rename a.fsr " "volcatra-cli read --n" \
       "volcatra-cli info ")
-    expected=$'1 2\n--name --no-archives\nB.FSR a.fsr sub'
+    expected=$'1 2\n--name --no-archives --no-image\nB.FSR a.fsr sub'
     [[ $result == "$expected" ]] || fail "zsh completion gave"$'\n'"$result"$'\n'"instead of"$'\n'"$expected"
   fi
   ;;
