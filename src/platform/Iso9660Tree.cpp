@@ -18,6 +18,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/DiscBytes.h"
 #include "platform/DiscImageFileSystem.h"
 
 namespace volcatra {
@@ -28,10 +29,6 @@ namespace {
 // them, and the library would allocate the whole directory at once.
 constexpr uint64_t kMaxDirectoryBytes = 64u << 20;
 constexpr size_t kMaxDepth = 1024;
-
-uint32_t Le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 void SilentLog(cdio_log_level_t, const char*) {}
 

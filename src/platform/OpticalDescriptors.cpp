@@ -5,29 +5,17 @@
 #include <cstring>
 
 #include "model/FileNameCodec.h"
+#include "platform/DiscBytes.h"
 
 namespace volcatra {
 
 namespace {
 
-using Sector = std::array<unsigned char, kDiscSectorSize>;
+using Sector = DiscSector;
 
 // Volume descriptors follow each other from sector 16; a disc has a
 // handful of them, so every search is bounded.
 constexpr uint64_t kMaxDescriptors = 64;
-
-bool ReadSector(const IByteSource& disc, uint64_t sector, Sector& buffer) {
-    if (sector > UINT64_MAX / kDiscSectorSize) return false;
-    return disc.Read(sector * kDiscSectorSize, buffer.data(), buffer.size());
-}
-
-uint32_t Le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint16_t Le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
 
 // Four 8-bit sums that wrap: lane k adds bytes k, k+4, k+8, ...
 std::array<uint8_t, 4> LaneSums(const Sector& block) {
@@ -49,7 +37,7 @@ IsoDescriptors ReadIsoDescriptors(const IByteSource& disc, uint64_t sessionStart
     IsoDescriptors found;
     Sector sector{};
     for (uint64_t s = 16; s < 16 + kMaxDescriptors; ++s) {
-        if (!ReadSector(disc, sessionStart + s, sector)) break;
+        if (!ReadDiscSector(disc, sessionStart + s, sector)) break;
         if (std::memcmp(sector.data() + 1, "CD001", 5) != 0) break;
         const unsigned char type = sector[0];
         if (type == 255) break;
@@ -57,15 +45,6 @@ IsoDescriptors ReadIsoDescriptors(const IByteSource& disc, uint64_t sessionStart
         if (!found.joliet && IsJoliet(sector)) found.joliet = sector;
     }
     return found;
-}
-
-// A UDF descriptor tag: identifier and a checksum over the 16 tag bytes.
-bool ValidTag(const unsigned char* p, uint16_t identifier) {
-    if (Le16(p) != identifier) return false;
-    uint8_t sum = 0;
-    for (int i = 0; i < 16; ++i)
-        if (i != 4) sum = uint8_t(sum + p[i]);
-    return sum == p[4];
 }
 
 struct UdfDescriptors {
@@ -78,13 +57,13 @@ struct UdfDescriptors {
 
 std::optional<UdfDescriptors> ReadUdfDescriptors(const IByteSource& disc, uint64_t sessionStart) {
     Sector sector{};
-    if (!ReadSector(disc, sessionStart + 256, sector) || Le16(sector.data()) != 2) return std::nullopt;
+    if (!ReadDiscSector(disc, sessionStart + 256, sector) || Le16(sector.data()) != 2) return std::nullopt;
     const uint32_t sequenceLength = Le32(sector.data() + 16);
     const uint32_t sequenceStart = Le32(sector.data() + 20);
     UdfDescriptors found;
     const uint32_t count = std::min<uint32_t>(sequenceLength / kDiscSectorSize, kMaxDescriptors);
     for (uint32_t i = 0; i < count; ++i) {
-        if (!ReadSector(disc, sessionStart + uint64_t(sequenceStart) + i, sector)) break;
+        if (!ReadDiscSector(disc, sessionStart + uint64_t(sequenceStart) + i, sector)) break;
         const uint16_t tag = Le16(sector.data());
         if (tag == 1 && !found.primaryVolume) found.primaryVolume = sector;
         if (tag == 5 && !found.partitionStart) {
@@ -156,14 +135,14 @@ DiscImageProbe ProbeDiscImage(const IByteSource& image) {
     probe.hasIso9660 =
         disc.Read(16 * uint64_t(kDiscSectorSize), id, sizeof(id)) && std::memcmp(id + 1, "CD001", 5) == 0;
     unsigned char tag[16] = {};
-    if (disc.Read(256 * uint64_t(kDiscSectorSize), tag, sizeof(tag)) && ValidTag(tag, 2)) {
+    if (disc.Read(256 * uint64_t(kDiscSectorSize), tag, sizeof(tag)) && ValidUdfTag(tag, 2)) {
         probe.fileSystem = DiscFileSystem::Udf;
     } else if (probe.hasIso9660) {
         probe.fileSystem = DiscFileSystem::Iso9660;
     }
     if (probe.fileSystem == DiscFileSystem::None && !probe.layout.IsRaw()) {
         for (uint32_t blockSize : {512u, 1024u, 4096u}) {
-            if (image.Read(256 * uint64_t(blockSize), tag, sizeof(tag)) && ValidTag(tag, 2)) {
+            if (image.Read(256 * uint64_t(blockSize), tag, sizeof(tag)) && ValidUdfTag(tag, 2)) {
                 probe.unsupportedUdfBlockSize = blockSize;
                 break;
             }
@@ -199,9 +178,9 @@ std::optional<uint32_t> OpticalDiscSerial(const IByteSource& disc, std::string_v
         bool fsd = false;
         if (found->partitionStart && found->fsdBlock) {
             const uint64_t fsdSector = sessionStart + uint64_t(*found->partitionStart) + *found->fsdBlock;
-            fsd = ReadSector(disc, fsdSector, sector) && Le16(sector.data()) == 256;
+            fsd = ReadDiscSector(disc, fsdSector, sector) && Le16(sector.data()) == 256;
         }
-        if (!fsd && !ReadSector(disc, sessionStart + 257, sector)) return std::nullopt;
+        if (!fsd && !ReadDiscSector(disc, sessionStart + 257, sector)) return std::nullopt;
         const auto lanes = LaneSums(sector);
         return uint32_t(lanes[3]) << 24 | uint32_t(lanes[2]) << 16 | uint32_t(lanes[1]) << 8 | uint32_t(lanes[0]);
     }
@@ -253,7 +232,7 @@ std::optional<uint64_t> OpticalDiscUsedBytes(const IByteSource& disc, std::strin
         const uint32_t integrityLength = Le32(found->logicalVolume->data() + 432);
         const uint32_t integrityStart = Le32(found->logicalVolume->data() + 436);
         Sector sector{};
-        if (integrityLength >= 80 && ReadSector(disc, sessionStart + integrityStart, sector) &&
+        if (integrityLength >= 80 && ReadDiscSector(disc, sessionStart + integrityStart, sector) &&
             Le16(sector.data()) == 9 && Le32(sector.data() + 72) >= 1) {
             const uint32_t recorded = Le32(sector.data() + 80);
             if (recorded != 0xFFFFFFFF && recorded <= length) freeBlocks = recorded;

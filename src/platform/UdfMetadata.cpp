@@ -6,40 +6,17 @@
 #include <vector>
 
 #include "model/FileNameCodec.h"
+#include "platform/DiscBytes.h"
 
 namespace volcatra {
 
 namespace {
 
-using Block = std::array<unsigned char, kDiscSectorSize>;
+using Block = DiscSector;
 
 // A directory larger than this is no directory of a real disc.
 constexpr uint64_t kMaxDirectoryBytes = 64u << 20;
 constexpr size_t kMaxExtents = 4096;
-
-uint16_t Le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-uint32_t Le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint64_t Le64(const unsigned char* p) {
-    return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32;
-}
-
-bool ValidTag(const unsigned char* p, uint16_t identifier) {
-    if (Le16(p) != identifier) return false;
-    uint8_t sum = 0;
-    for (int i = 0; i < 16; ++i)
-        if (i != 4) sum = uint8_t(sum + p[i]);
-    return sum == p[4];
-}
-
-bool ReadBlock(const IByteSource& disc, uint64_t sector, Block& block) {
-    return sector < UINT64_MAX / kDiscSectorSize && disc.Read(sector * kDiscSectorSize, block.data(), block.size());
-}
 
 // A UDF timestamp: type and time zone (minutes from UTC in 12 bits,
 // -2047 for none), year, month, day, hour, minute, second.
@@ -78,12 +55,12 @@ std::optional<std::string> DecodeName(const unsigned char* p, size_t length) {
 
 std::optional<UdfMetadata> UdfMetadata::Open(const IByteSource& disc) {
     Block block{};
-    if (!ReadBlock(disc, 256, block) || !ValidTag(block.data(), 2)) return std::nullopt;
+    if (!ReadDiscSector(disc, 256, block) || !ValidUdfTag(block.data(), 2)) return std::nullopt;
     const uint32_t sequenceLength = Le32(block.data() + 16);
     const uint32_t sequenceStart = Le32(block.data() + 20);
     std::optional<uint64_t> partitionStart, partitionLength, fsdBlock;
     for (uint32_t i = 0; i < std::min<uint32_t>(sequenceLength / kDiscSectorSize, 64); ++i) {
-        if (!ReadBlock(disc, uint64_t(sequenceStart) + i, block)) break;
+        if (!ReadDiscSector(disc, uint64_t(sequenceStart) + i, block)) break;
         const uint16_t tag = Le16(block.data());
         if (tag == 5 && !partitionStart) {
             partitionStart = Le32(block.data() + 188);
@@ -97,8 +74,8 @@ std::optional<UdfMetadata> UdfMetadata::Open(const IByteSource& disc) {
         if (tag == 8) break;
     }
     if (!partitionStart || !fsdBlock) return std::nullopt;
-    if (*fsdBlock >= *partitionLength || !ReadBlock(disc, *partitionStart + *fsdBlock, block) ||
-        !ValidTag(block.data(), 256))
+    if (*fsdBlock >= *partitionLength || !ReadDiscSector(disc, *partitionStart + *fsdBlock, block) ||
+        !ValidUdfTag(block.data(), 256))
         return std::nullopt;
     const uint64_t root = Le32(block.data() + 400 + 4);  // root directory ICB (long_ad)
     if (root >= *partitionLength) return std::nullopt;
@@ -108,9 +85,9 @@ std::optional<UdfMetadata> UdfMetadata::Open(const IByteSource& disc) {
 std::optional<std::map<std::string, UdfEntryFacts>> UdfMetadata::ReadDirectory(uint64_t feBlock) const {
     const IByteSource& disc = *m_disc;
     Block fe{};
-    if (feBlock >= m_partitionLength || !ReadBlock(disc, m_partitionStart + feBlock, fe)) return std::nullopt;
-    const bool extended = ValidTag(fe.data(), 266);
-    if (!extended && !ValidTag(fe.data(), 261)) return std::nullopt;
+    if (feBlock >= m_partitionLength || !ReadDiscSector(disc, m_partitionStart + feBlock, fe)) return std::nullopt;
+    const bool extended = ValidUdfTag(fe.data(), 266);
+    if (!extended && !ValidUdfTag(fe.data(), 261)) return std::nullopt;
     const size_t eaLengthAt = extended ? 208 : 168;
     const size_t eaStart = extended ? 216 : 176;
     const uint64_t eaLength = Le32(fe.data() + eaLengthAt);
@@ -151,7 +128,7 @@ std::optional<std::map<std::string, UdfEntryFacts>> UdfMetadata::ReadDirectory(u
     size_t at = 0;
     while (at + 38 <= data.size()) {
         const unsigned char* fid = data.data() + at;
-        if (!ValidTag(fid, 257)) return std::nullopt;
+        if (!ValidUdfTag(fid, 257)) return std::nullopt;
         const unsigned characteristics = fid[18];
         const size_t nameLength = fid[19];
         const size_t useLength = Le16(fid + 36);
@@ -166,9 +143,9 @@ std::optional<std::map<std::string, UdfEntryFacts>> UdfMetadata::ReadDirectory(u
         facts.hidden = (characteristics & 0x01) != 0;
         facts.directory = (characteristics & 0x02) != 0;
         Block entry{};
-        if (facts.icbBlock < m_partitionLength && ReadBlock(disc, m_partitionStart + facts.icbBlock, entry)) {
-            const bool ext = ValidTag(entry.data(), 266);
-            if (ext || ValidTag(entry.data(), 261)) {
+        if (facts.icbBlock < m_partitionLength && ReadDiscSector(disc, m_partitionStart + facts.icbBlock, entry)) {
+            const bool ext = ValidUdfTag(entry.data(), 266);
+            if (ext || ValidUdfTag(entry.data(), 261)) {
                 facts.writable = (Le32(entry.data() + 44) & 0x800) != 0;
                 facts.time = Timestamp(entry.data() + (ext ? 92 : 84));
             }
