@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int fd = memfd_create("image", MFD_CLOEXEC);
     if (fd < 0) std::abort();
     if (size && write(fd, data, size) != ssize_t(size)) std::abort();
-    // The libraries open the image by name.
+    // Opened by name, as a read opens an image.
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     std::string reason;
     if (std::unique_ptr<DiscImageFileSystem> fs = DiscImageFileSystem::Open(path, reason)) {

@@ -49,7 +49,7 @@ std::unique_ptr<DiscImageFileSystem> DiscImageFileSystem::Open(std::shared_ptr<c
         if (probe.fileSystem == DiscFileSystem::Udf)
             fs->m_tree = OpenUdfTree(*fs->m_disc, reason);
         else
-            fs->m_tree = OpenIso9660Tree(*fs->m_disc, path, probe.layout, reason);
+            fs->m_tree = OpenIso9660Tree(*fs->m_disc, reason);
         if (!fs->m_tree) return nullptr;
         // The root is listed now, so that an image whose root cannot be read
         // fails here rather than reading as an empty disc.

@@ -74,10 +74,8 @@ private:
 // Open then refuses with its reason).
 bool IsDiscImageFile(const std::string& path);
 
-// The ISO 9660 and UDF back ends over the disc's logical sectors. imagePath
-// names the file the libraries open where they cannot read from memory.
-std::unique_ptr<IDiscTree> OpenIso9660Tree(const DiscSectorSource& disc, const std::string& imagePath,
-                                           SectorLayout layout, std::string& reason);
+// The ISO 9660 and UDF back ends over the disc's logical sectors.
+std::unique_ptr<IDiscTree> OpenIso9660Tree(const DiscSectorSource& disc, std::string& reason);
 std::unique_ptr<IDiscTree> OpenUdfTree(const DiscSectorSource& disc, std::string& reason);
 
 }  // namespace volcatra

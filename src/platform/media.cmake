@@ -4,8 +4,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(VOLCATRA_LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 pkg_check_modules(VOLCATRA_BLKID REQUIRED IMPORTED_TARGET blkid)
 pkg_check_modules(VOLCATRA_ZLIB REQUIRED IMPORTED_TARGET zlib)
-# Disc images read without mounting: ISO 9660 (libiso9660) and UDF (libudfread).
-pkg_check_modules(VOLCATRA_ISO9660 REQUIRED IMPORTED_TARGET libiso9660)
+# Disc images read without mounting: UDF through libudfread; ISO 9660
+# directories are read by our own code (Iso9660Tree.cpp says why).
 pkg_check_modules(VOLCATRA_UDFREAD REQUIRED IMPORTED_TARGET libudfread)
 
 add_library(volcatra_platform_media STATIC
@@ -27,4 +27,4 @@ target_include_directories(volcatra_platform_media PUBLIC ${PROJECT_SOURCE_DIR}/
 target_link_libraries(volcatra_platform_media
   PUBLIC volcatra_model
   PRIVATE PkgConfig::VOLCATRA_LIBARCHIVE PkgConfig::VOLCATRA_BLKID PkgConfig::VOLCATRA_ZLIB
-          PkgConfig::VOLCATRA_ISO9660 PkgConfig::VOLCATRA_UDFREAD)
+          PkgConfig::VOLCATRA_UDFREAD)

@@ -264,6 +264,39 @@ TEST_F(DiscImageTest, NamesComeInTheOrderOfTheDirectoryRecords) {
               (std::vector<std::string>{"a", "alpha", "readme.txt", "zeta", "_hidden"}));
 }
 
+TEST_F(DiscImageTest, NamesAsAMountedDiscShowsThem) {
+    // A Rock Ridge name this long and its mode go on in a continuation
+    // area; Joliet drops the version and trailing periods; links have the
+    // length of their target.
+    const std::string tree = s_dir + "/names";
+    std::filesystem::create_directories(tree);
+    const std::string longName = std::string(200, 'L') + ".dat";
+    std::ofstream(tree + "/" + longName) << "x";
+    ::chmod((tree + "/" + longName).c_str(), 0644);
+    std::ofstream(tree + "/trailing.") << "x";
+    std::ofstream(tree + "/日本語ファイル名.txt") << "x";
+    std::filesystem::create_symlink("../some/where", tree + "/link");
+    for (const char* options : {"-R", "-J"}) {
+        const std::string image = s_dir + "/names" + options + ".iso";
+        const std::string command = std::string("genisoimage -quiet -input-charset utf-8 ") + options + " -o " + image +
+                                    " " + tree + " 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        SCOPED_TRACE(options);
+        const ReadResult r = ReadImage(image);
+        ASSERT_TRUE(r.ok) << r.reason;
+        EXPECT_EQ(r.entries.count("日本語ファイル名.txt"), 1u);
+        if (std::string(options) == "-R") {
+            ASSERT_EQ(r.entries.count(longName), 1u);
+            EXPECT_EQ(r.entries.at(longName)->m_attributes & 0x01, 0);
+            EXPECT_EQ(r.entries.count("trailing."), 1u);
+            ASSERT_EQ(r.entries.count("link"), 1u);
+            EXPECT_EQ(r.entries.at("link")->m_size, 13u);
+        } else {
+            EXPECT_EQ(r.entries.count("trailing"), 1u);
+        }
+    }
+}
+
 TEST_F(DiscImageTest, ArchivesInsideAnImageAreListedInPlace) {
     for (const char* image : {"rr.iso", "hybrid.iso", "rr.bin", "hybrid.bin"}) {
         SCOPED_TRACE(image);
