@@ -74,6 +74,7 @@ bench: deps
 	  -DVOLCATRA_BUILD_TESTS=OFF
 	cmake --build $(BUILD_DIR)-release -j $(JOBS)
 	$(BUILD_DIR)-release/bench/catalogue_bench
+	bash bench/model_bench.sh $(BUILD_DIR)-release
 
 # libFuzzer targets (clang). `make fuzz-run` fuzzes the catalogue reader, the
 # ARJ header reader, the PE icon reader and the disc image reading for
