@@ -171,7 +171,7 @@ QIcon CFSListModel::Picture(int row) const {
     if (entry->m_imageIndex == 0xFFFF) return {};
     if (entry->m_imageIndex == 0) {
         const int typeIndex =
-            CSysImageList::Instance().IndexForName(QString::fromStdU16String(entry->m_name), ShownAsFolder(entry));
+            CSysImageList::Instance().IndexForName(QStringView(entry->m_name.view()).toString(), ShownAsFolder(entry));
         const int position = m_document.GetImageIndex(*m_root, entry->m_iconNumber, typeIndex);
         entry->m_imageIndex = position < 0 ? uint16_t(0xFFFF) : uint16_t(position);
         if (position < 0) return {};

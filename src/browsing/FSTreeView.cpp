@@ -84,7 +84,7 @@ void CFSTreeModel::FillChildren(Node& node, CRootEntry& root, int index, std::ve
         CFileEntry& entry = *owned;
         if (!(entry.m_attributes & (FA_DIRECTORY | FA_ARCHIVE_LISTED))) continue;
         Node& child = NewNode(&node, &entry, &root);
-        child.m_text = QString::fromStdU16String(entry.m_name);
+        child.m_text = QStringView(entry.m_name.view()).toString();
         if (entry.m_iconNumber > 0) {
             child.m_picture = child.m_selectedPicture = m_document.GetRootPicture(entry.m_iconNumber, root);
         } else if (entry.m_attributes & FA_DIRECTORY) {

@@ -136,12 +136,12 @@ bool SelectionForPath(const CRootEntry& volume, std::u16string_view path, TreeSe
         if (found->m_attributes & FA_ARCHIVE_LISTED) {
             // The members are inside the archive file, which is what is shown.
             selection.selected = found;
-            selection.path.push_back(found->m_name);
+            selection.path.push_back(found->m_name.str());
             return true;
         }
         if (found->m_attributes & FA_DIRECTORY) {
             selection.selected = found;
-            selection.path.push_back(found->m_name);
+            selection.path.push_back(found->m_name.str());
             folder = volume.ChildArray(*found);
         } else {
             entry = found;

@@ -154,7 +154,7 @@ bool CFSRecDoc::CommitPending() {
 
 void CFSRecDoc::RenameRoot(CRootEntry& root, const std::u16string& name) {
     if (m_beingSearched) return;
-    std::u16string previous = root.m_name;
+    std::u16string previous = root.m_name.str();
     SetUndoStep(HISTORY_RENAMED, &root);
     m_undo.m_text = std::move(previous);
     root.m_name = name;

@@ -137,7 +137,7 @@ ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance
         ReadExtensionBlocks(stream, root);
         // Block 1 may change the hits' sizes and give them extra texts.
         std::vector<CNumberedEntry> numbered;
-        std::vector<std::u16string> texts;
+        std::vector<CEntryText> texts;
         if (root.m_extBlocks.size() >= 2) {
             texts.resize(volume.m_hits.size());
             numbered.reserve(volume.m_hits.size());
@@ -148,7 +148,7 @@ ScannedCatalogue Scan(std::span<const uint8_t> data, HeaderAcceptance acceptance
         ApplyExtensionBlocks(root, numbered, totals[i].entries, totals[i].markers);
         for (size_t h = 0; h < texts.size(); ++h) {
             if (texts[h].empty()) continue;
-            volume.m_extraTexts.push_back(std::move(texts[h]));
+            volume.m_extraTexts.push_back(texts[h].str());
             volume.m_hits[h].m_extraText = uint32_t(volume.m_extraTexts.size());
         }
         ReleaseAppliedBlocks(root);
@@ -193,14 +193,14 @@ void CScannedVolume::AddEntry(uint32_t array, const CFileEntry& entry) {
     hit.m_size = entry.m_size;
     hit.m_time = entry.m_time;
     if (!entry.m_extraText.empty()) {
-        m_extraTexts.push_back(entry.m_extraText);
+        m_extraTexts.push_back(entry.m_extraText.str());
         hit.m_extraText = uint32_t(m_extraTexts.size());
     }
 }
 
 void CScannedVolume::GetEntry(size_t index, CFileEntry& entry) const {
     const CScannedHit& hit = m_hits[index];
-    entry.m_name.assign(m_names, hit.m_nameOffset, hit.m_nameLength);
+    entry.m_name = std::u16string_view(m_names).substr(hit.m_nameOffset, hit.m_nameLength);
     if (hit.m_extraText)
         entry.m_extraText = m_extraTexts[hit.m_extraText - 1];
     else

@@ -24,7 +24,7 @@ CCatalogueStream::CCatalogueStream() : m_storing(true) {}
 CCatalogueStream::CCatalogueStream(std::span<const uint8_t> data)
     : m_storing(false), m_data(data.data()), m_end(data.size()) {}
 
-void CCatalogueStream::WriteText(const std::u16string& text) {
+void CCatalogueStream::WriteText(std::u16string_view text) {
     const uint64_t length = text.size();
     WriteU8(0xFF);
     WriteU16(0xFFFE);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -23,6 +24,8 @@ namespace volcatra {
 inline constexpr uint32_t kMaxStreamNumbers = 0x3FFFFFFE;
 // A time that does not fit the 32-bit item follows this marker in 64 bits.
 inline constexpr uint32_t kBigTimeMarker = 0x8000000A;
+
+class CTextStore;
 
 class CCatalogueStream {
 public:
@@ -53,7 +56,7 @@ public:
         WriteU32(uint32_t(v >> 32));
     }
     // Always the wide form.
-    void WriteText(const std::u16string& text);
+    void WriteText(std::u16string_view text);
     void WriteCount(uint64_t count);
     // 32 bits when the time fits them unambiguously, else 0x8000000A and
     // the 64-bit time.
@@ -95,6 +98,10 @@ public:
         return std::vector<uint8_t>(p, p + size);
     }
     std::u16string ReadText();
+    // The store that texts of entries read from this stream go into, if any
+    // (set while a volume's arrays are read).
+    CTextStore* TextStore() const { return m_textStore; }
+    void SetTextStore(CTextStore* store) { m_textStore = store; }
     // Reads a text in the short wide form (under 255 characters) without
     // copying it: bytes gets its UTF-16LE characters where they lie in the
     // data. Reads nothing and returns false when the next text has another
@@ -168,6 +175,7 @@ private:
     // the initial tag.
     uint32_t m_knownShortTag = 0x10000;
     const CRuntimeClass* m_knownShortTagClass = nullptr;
+    CTextStore* m_textStore = nullptr;
 };
 
 }  // namespace volcatra

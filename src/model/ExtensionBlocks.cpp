@@ -15,7 +15,7 @@ constexpr uint64_t kUsedBytesLimit = 0xFFFFFFFF0000ull;
 
 struct TextRecord {
     uint32_t number;
-    const std::u16string* text;
+    std::u16string_view text;
 };
 
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
@@ -57,14 +57,14 @@ void PrepareExtensionBlocks(CRootEntry& root) {
         const std::string ansi = Utf16ToAnsi(root.m_comment, &replaced);
         blocks[0].assign(ansi.begin(), ansi.end());
         blocks[0].push_back(0);
-        if (replaced) records.push_back({0, &root.m_comment});
+        if (replaced) records.push_back({0, root.m_comment});
     }
 
     uint32_t number = 0;
     ForEachEntryInFileOrder(root, [&](const CFileEntry& entry) {
         ++number;
         if (entry.m_size >= kSizeMarker) values.push_back(entry.m_size);
-        if (!entry.m_extraText.empty()) records.push_back({number, &entry.m_extraText});
+        if (!entry.m_extraText.empty()) records.push_back({number, entry.m_extraText.view()});
     });
 
     // Block 1 also carries used bytes whose low 32 bits the root record can
@@ -79,15 +79,15 @@ void PrepareExtensionBlocks(CRootEntry& root) {
     std::vector<uint8_t>& block = blocks[1];
     block.clear();
     size_t size = 4 + 8 * values.size();
-    for (const TextRecord& r : records) size += 8 + 2 * r.text->size();
+    for (const TextRecord& r : records) size += 8 + 2 * r.text.size();
     block.reserve(size);
     Put32(block, uint32_t(values.size()));
     for (uint64_t v : values) Put64(block, v);
     for (const TextRecord& r : records) {
         Put32(block, r.number);
-        Put32(block, uint32_t(r.text->size()));
-        const auto* bytes = reinterpret_cast<const uint8_t*>(r.text->data());
-        block.insert(block.end(), bytes, bytes + r.text->size() * 2);
+        Put32(block, uint32_t(r.text.size()));
+        const auto* bytes = reinterpret_cast<const uint8_t*>(r.text.data());
+        block.insert(block.end(), bytes, bytes + r.text.size() * 2);
     }
 }
 
@@ -198,8 +198,7 @@ void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entr
         if (number <= last || number > entryCount) break;
         last = number;
         while (k < entries.size() && entries[k].m_number < number) ++k;
-        if (k < entries.size() && entries[k].m_number == number)
-            *entries[k].m_extraText = std::move(records[next].text);
+        if (k < entries.size() && entries[k].m_number == number) *entries[k].m_extraText = records[next].text;
     }
 }
 

@@ -33,7 +33,7 @@ void ReleaseAppliedBlocks(CRootEntry& root);
 inline constexpr uint32_t kNoMarker = 0xFFFFFFFF;
 struct CNumberedEntry {
     uint64_t* m_size;
-    std::u16string* m_extraText;
+    CEntryText* m_extraText;
     uint32_t m_number;
     uint32_t m_markerOrdinal = kNoMarker;
 };

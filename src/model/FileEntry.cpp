@@ -22,6 +22,22 @@ uint32_t SizeItem(uint64_t size) {
     return size >= kSizeMarker ? kSizeMarker : uint32_t(size);
 }
 
+// Reads a text into the stream's text store when it has one (the short
+// wide form, nearly every name, straight from the data), else owned.
+void ReadEntryText(CCatalogueStream& stream, CEntryText& text) {
+    CTextStore* store = stream.TextStore();
+    if (!store) {
+        text = stream.ReadText();
+        return;
+    }
+    std::span<const uint8_t> bytes;
+    if (stream.ReadShortWideText(bytes)) {
+        text.AssignBytesIn(*store, bytes.data(), bytes.size() / sizeof(char16_t));
+        return;
+    }
+    text.AssignIn(*store, stream.ReadText());
+}
+
 std::u16string Ascii(const char* text) {
     return std::u16string(text, text + std::strlen(text));
 }
@@ -49,7 +65,7 @@ void CFileEntry::SerializeCommon(CCatalogueStream& stream, uint64_t& sizeItem) {
         stream.WriteU32(SizeItem(sizeItem));
         stream.WriteTime(m_time);
     } else {
-        m_name = stream.ReadText();
+        ReadEntryText(stream, m_name);
         m_attributes = stream.ReadU16();
         m_iconNumber = int16_t(stream.ReadU16());
         m_childIndex = int32_t(stream.ReadU32());
@@ -156,6 +172,13 @@ void CRootEntry::Serialize(CCatalogueStream& stream) {
     } else {
         const uint32_t count = ReadOwnRecord(stream);
         m_folders.reserve(stream.SafeReserve(count, 2));
+        CTextStore* const outer = stream.TextStore();
+        stream.SetTextStore(&m_texts);
+        struct Restore {
+            CCatalogueStream& stream;
+            CTextStore* store;
+            ~Restore() { stream.SetTextStore(store); }
+        } restore{stream, outer};
         for (uint32_t i = 0; i < count; ++i) m_folders.push_back(stream.ReadObjectAs<CFileArray>());
     }
 }
@@ -177,7 +200,7 @@ uint32_t CRootEntry::ReadOwnRecord(CCatalogueStream& stream) {
 }
 
 std::u16string CRootEntry::GetDisplayName() const {
-    if (!m_name.empty()) return m_name;
+    if (!m_name.empty()) return m_name.str();
     // A label's display name is the label itself here: there is no shell
     // that would decorate it.
     if (!m_volumeName.empty()) return m_volumeName;

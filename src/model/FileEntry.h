@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/EntryText.h"
 #include "model/IconList.h"
 #include "model/RuntimeClass.h"
 
@@ -36,9 +37,9 @@ class CFileEntry : public CObjectBase {
 public:
     static const CRuntimeClass s_class;
 
-    std::u16string m_name;
-    std::u16string m_extraText;  // kept and saved, never shown
-    int64_t m_time = 0;          // seconds since 1970 UTC; 0 = unknown
+    CEntryText m_name;
+    CEntryText m_extraText;  // kept and saved, never shown
+    int64_t m_time = 0;      // seconds since 1970 UTC; 0 = unknown
     uint16_t m_attributes = 0;
     int16_t m_iconNumber = 0;  // 0 = none, k = stored image k - 1
     uint64_t m_size = 0;
@@ -48,7 +49,7 @@ public:
 
     const CRuntimeClass* GetRuntimeClass() const override { return &s_class; }
     void Serialize(CCatalogueStream& stream) override;
-    virtual std::u16string GetDisplayName() const { return m_name; }
+    virtual std::u16string GetDisplayName() const { return m_name.str(); }
 
     // Whether m_childIndex names contents: a folder or a listed archive.
     bool HasContents() const { return (m_attributes & (FA_DIRECTORY | FA_ARCHIVE_LISTED)) != 0; }
@@ -97,6 +98,10 @@ public:
     uint32_t m_folderCount = 0;
     uint32_t m_fileCount = 0;
     uint32_t m_sectorSize = 0;  // not saved; used while reading
+    // The characters of the names and extra texts of the entries below, as
+    // loaded or read (edited texts are owned by their entries). Declared
+    // before m_folders so that it outlives them.
+    CTextStore m_texts;
     std::vector<std::unique_ptr<CFileArray>> m_folders;
     CIconList m_icons;
     std::u16string m_comment;

@@ -32,7 +32,7 @@ public:
     virtual ~IShellTypeNames() = default;
     // The type text of a folder (folder set) or file called name, in the
     // user's language; empty when there is none.
-    virtual std::u16string GetTypeName(const std::u16string& name, bool folder) const = 0;
+    virtual std::u16string GetTypeName(std::u16string_view name, bool folder) const = 0;
 };
 
 // Writes FF FE, then every root's volume listing followed by "\r\n\r\n".

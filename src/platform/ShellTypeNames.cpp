@@ -317,7 +317,7 @@ CMimeTypeNames::CMimeTypeNames() : m_impl(std::make_unique<Impl>()) {}
 
 CMimeTypeNames::~CMimeTypeNames() = default;
 
-std::u16string CMimeTypeNames::GetTypeName(const std::u16string& name, bool folder) const {
+std::u16string CMimeTypeNames::GetTypeName(std::u16string_view name, bool folder) const {
     return TypeNameOf(name, folder);
 }
 

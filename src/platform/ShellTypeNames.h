@@ -35,7 +35,7 @@ public:
     // folder; empty when no pattern matches. Always what the database says
     // for the name itself. Not safe for concurrent use: answers are
     // remembered.
-    std::u16string GetTypeName(const std::u16string& name, bool folder) const override;
+    std::u16string GetTypeName(std::u16string_view name, bool folder) const override;
     // The same without a copy; valid until the next call.
     const std::u16string& TypeNameOf(std::u16string_view name, bool folder) const;
 

@@ -60,8 +60,8 @@ bool ReadFolderIcons(CRootEntry& root, const std::string& folderPath, int32_t li
         }
         CFileEntry& entry = *level.list->m_entries[--level.remaining];
         if (CancelConfirmed(progress, messages)) return false;
-        const std::string path = JoinPath(level.path, entry.m_name);
-        const int number = AddFileIcon(root.m_icons, source, messages, path, entry.m_name, entry.m_attributes);
+        const std::string path = JoinPath(level.path, entry.m_name.str());
+        const int number = AddFileIcon(root.m_icons, source, messages, path, entry.m_name.str(), entry.m_attributes);
         if (number < 0) return false;
         entry.m_iconNumber = int16_t(number);
         if (progress) progress->StepIt();

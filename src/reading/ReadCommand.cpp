@@ -252,7 +252,7 @@ bool ReadIntoCatalogue(CFSRecDoc& document, const ReadCommandServices& services,
     CRootEntry* root = context->root.get();
     if (replacePosition >= 0) {
         const CRootEntry& old = *document.Roots()[size_t(replacePosition)];
-        root->m_name = request.name ? *request.name : old.m_name;
+        root->m_name = request.name ? std::u16string_view(*request.name) : old.m_name.view();
         root->m_comment = request.comment ? *request.comment : old.m_comment;
     } else {
         if (request.name) root->m_name = *request.name;

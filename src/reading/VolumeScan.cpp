@@ -153,7 +153,7 @@ private:
                     ++m_root.m_folderCount;
                     continue;
                 }
-                std::u16string relPath = frame.prefix + entry.m_name;
+                std::u16string relPath = frame.prefix + entry.m_name.str();
                 std::string path = JoinPath(frame.path, item.name);
                 if (m_progress) m_progress->SetPathText(FileNameToUtf16(path));
                 int error = 0;
@@ -177,7 +177,7 @@ private:
                 const int row = m_services.archivers->FindArchiveHandler(entry.m_name);
                 if (row >= 0) {
                     entry.m_childIndex = m_services.archivers->ReadMembers(
-                        m_progress, m_root, row, JoinPath(frame.path, item.name), frame.prefix + entry.m_name);
+                        m_progress, m_root, row, JoinPath(frame.path, item.name), frame.prefix + entry.m_name.str());
                     if (entry.m_childIndex >= 0) entry.m_attributes |= FA_ARCHIVE_LISTED;
                 }
             }

@@ -42,7 +42,7 @@ std::u16string HitDateText(int64_t time) {
 CHitTexts MakeHitTexts(const CFileEntry& entry, const IShellTypeNames& types, bool sizeInBytes) {
     const bool folder = ShowsAsFolder(entry);
     CHitTexts texts;
-    texts.m_name = entry.m_name;
+    texts.m_name = entry.m_name.str();
     if (!folder) texts.m_size = entry.GetSizeText(sizeInBytes);
     texts.m_kind = types.GetTypeName(entry.m_name, folder);
     texts.m_date = HitDateText(entry.m_time);

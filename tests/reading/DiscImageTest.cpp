@@ -40,7 +40,7 @@ void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-std::string Utf8(const std::u16string& text) {
+std::string Utf8(std::u16string_view text) {
     return Utf16ToFileName(text);
 }
 

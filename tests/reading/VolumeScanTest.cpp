@@ -39,7 +39,7 @@ void ExpectTreeInvariants(const CRootEntry& root) {
 
 std::vector<std::u16string> Names(const CFileArray& array) {
     std::vector<std::u16string> names;
-    for (const auto& e : array.m_entries) names.push_back(e->m_name);
+    for (const auto& e : array.m_entries) names.push_back(e->m_name.str());
     return names;
 }
 

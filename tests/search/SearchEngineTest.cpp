@@ -64,7 +64,7 @@ public:
     void AddHit(const CFileEntry& entry, const CRootEntry&, const std::u16string& folderText,
                 const std::u16string& catalogueFile) override {
         if (m_failHit == m_found + 1) throw std::bad_alloc();
-        m_events.push_back("hit " + U8(entry.m_name) + " | " + U8(folderText) + " | " + U8(catalogueFile));
+        m_events.push_back("hit " + U8(entry.m_name.str()) + " | " + U8(folderText) + " | " + U8(catalogueFile));
         ++m_found;
     }
     int32_t GetFoundCount() const override { return m_found; }

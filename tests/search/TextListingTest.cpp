@@ -23,15 +23,15 @@ using test::AddEntry;
 // No type names at all.
 class NoTypeNames : public IShellTypeNames {
 public:
-    std::u16string GetTypeName(const std::u16string&, bool) const override { return {}; }
+    std::u16string GetTypeName(std::u16string_view, bool) const override { return {}; }
 };
 
 // "T1" for folders and "T2:" + the name for files, recording every question.
 class FakeTypeNames : public IShellTypeNames {
 public:
-    std::u16string GetTypeName(const std::u16string& name, bool folder) const override {
+    std::u16string GetTypeName(std::u16string_view name, bool folder) const override {
         m_asked.emplace_back(name, folder);
-        return folder ? u"T1" : u"T2:" + name;
+        return folder ? u"T1" : u"T2:" + std::u16string(name);
     }
     mutable std::vector<std::pair<std::u16string, bool>> m_asked;
 };

@@ -14,7 +14,7 @@
 
 namespace volcatra::test {
 
-inline void DescribeText(std::string& out, const std::u16string& text) {
+inline void DescribeText(std::string& out, std::u16string_view text) {
     char unit[8];
     out += '"';
     for (char16_t c : text) {
