@@ -34,7 +34,7 @@ std::unique_ptr<CRootEntry> MakeRoot() {
             e->m_attributes = FA_ARCHIVE;
             e->m_size = uint64_t(i) * 104'729 + (i % 50 == 0 ? 5'000'000'000ull : 0);
             e->m_time = 1'300'000'000 + i * 60;
-            array->m_entries.push_back(std::move(e));
+            array->m_entries.push_back(std::move(*e));
         }
         root->m_folders.push_back(std::move(array));
     }
@@ -44,7 +44,7 @@ std::unique_ptr<CRootEntry> MakeRoot() {
         e->m_name = u"folder";
         e->m_attributes = FA_DIRECTORY;
         e->m_childIndex = f + 1;
-        root->m_folders[size_t(f == 0 ? 0 : 1 + (f - 1) / 100)]->m_entries.push_back(std::move(e));
+        root->m_folders[size_t(f == 0 ? 0 : 1 + (f - 1) / 100)]->m_entries.push_back(std::move(*e));
     }
     return root;
 }

@@ -49,7 +49,7 @@ size_t Make(const std::string& out, size_t entries, size_t big) {
         e->m_size = made * 7919 % 50'000'000 + (made % 97 == 0 ? 5'000'000'000ull : 0);
         e->m_time = int64_t(1'300'000'000 + made * 37);
         characters += e->m_name.size();
-        array.m_entries.push_back(std::move(e));
+        array.m_entries.push_back(std::move(*e));
         ++made;
     };
     auto addFolder = [&](CFileArray& parent, const std::u16string& name) -> CFileArray& {
@@ -61,7 +61,7 @@ size_t Make(const std::string& out, size_t entries, size_t big) {
         characters += name.size();
         auto array = std::make_unique<CFileArray>();
         array->m_path = (parent.m_path == u"\\" ? u"" : parent.m_path) + u"\\" + name;
-        parent.m_entries.push_back(std::move(e));
+        parent.m_entries.push_back(std::move(*e));
         ++made;
         root->m_folders.push_back(std::move(array));
         return *root->m_folders.back();

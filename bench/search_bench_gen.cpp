@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
             entry->m_size = attributes & FA_DIRECTORY ? 0 : random.Next() % 5'000'000;
             entry->m_time = 1'000'000'000 + int64_t(random.Next() % 400'000'000);
             names << Utf16ToFileName(entry->m_name) << '\n';
-            array.m_entries.push_back(std::move(entry));
+            array.m_entries.push_back(std::move(*entry));
         };
         for (int d = 0; d < folders; ++d) {
             const std::u16string folder = u"フォルダ" + Ascii(std::to_string(d));

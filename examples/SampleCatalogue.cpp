@@ -12,8 +12,8 @@ CFileEntry& Add(CFileArray& array, std::u16string name, uint16_t attributes, uin
     entry->m_size = size;
     entry->m_time = time;
     entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
+    array.m_entries.push_back(std::move(*entry));
+    return array.m_entries.back();
 }
 
 CFileArray& AddArray(CRootEntry& root, std::u16string path) {

@@ -123,9 +123,9 @@ void CFSListModel::FillEntries(CRootEntry& root, int index) {
     beginResetModel();
     m_root = &root;
     m_rows.clear();
-    const CFileArray& list = *root.m_folders[size_t(index)];
+    CFileArray& list = *root.m_folders[size_t(index)];
     m_rows.reserve(list.m_entries.size());
-    for (const auto& entry : list.m_entries) m_rows.push_back(entry.get());
+    for (auto& entry : list.m_entries) m_rows.push_back(&entry);
     m_kinds.assign(m_rows.size(), QString());
     m_kindReady.assign(m_rows.size(), false);
     endResetModel();
@@ -370,7 +370,7 @@ void CFSListView::FitSizeColumn() {
         width = std::max(width, WidestNumberWidth(metrics, QString::fromStdU16String(root->GetUsedSizeText())));
         for (const auto& folder : root->m_folders)
             for (const auto& entry : folder->m_entries)
-                if (!ShownAsFolder(entry.get())) largest = std::max(largest, entry->m_size);
+                if (!ShownAsFolder(&entry)) largest = std::max(largest, entry.m_size);
     }
     std::string text;
     AppendSizeText(text, largest, m_model.SizeInBytes());

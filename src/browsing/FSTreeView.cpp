@@ -79,9 +79,8 @@ void CFSTreeModel::Rebuild() {
 void CFSTreeModel::FillChildren(Node& node, CRootEntry& root, int index, std::vector<bool>& entered) {
     if (index < 0 || size_t(index) >= root.m_folders.size() || entered[size_t(index)]) return;
     entered[size_t(index)] = true;
-    const CFileArray& list = *root.m_folders[size_t(index)];
-    for (const auto& owned : list.m_entries) {
-        CFileEntry& entry = *owned;
+    CFileArray& list = *root.m_folders[size_t(index)];
+    for (CFileEntry& entry : list.m_entries) {
         if (!(entry.m_attributes & (FA_DIRECTORY | FA_ARCHIVE_LISTED))) continue;
         Node& child = NewNode(&node, &entry, &root);
         child.m_text = QStringView(entry.m_name.view()).toString();

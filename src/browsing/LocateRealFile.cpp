@@ -129,7 +129,7 @@ bool SelectionForPath(const CRootEntry& volume, std::u16string_view path, TreeSe
         for (const bool exact : {true, false}) {
             for (const auto& owned : folder->m_entries) {
                 if (found) break;
-                if (exact ? owned->m_name == name : EqualIgnoringAsciiCase(owned->m_name, name)) found = owned.get();
+                if (exact ? owned.m_name == name : EqualIgnoringAsciiCase(owned.m_name, name)) found = &owned;
             }
         }
         if (!found) return false;

@@ -64,10 +64,10 @@ void DumpRoot(const CRootEntry& root, std::ostream& out) {
         firstArray = false;
         bool firstEntry = true;
         for (const auto& e : array->m_entries) {
-            out << (firstEntry ? "" : ",") << "{\"name\":" << JsonString(e->m_name)
-                << ",\"extraText\":" << JsonString(e->m_extraText) << ",\"time\":" << e->m_time
-                << ",\"attributes\":" << e->m_attributes << ",\"iconNumber\":" << e->m_iconNumber
-                << ",\"size\":" << e->m_size << ",\"childIndex\":" << e->m_childIndex << '}';
+            out << (firstEntry ? "" : ",") << "{\"name\":" << JsonString(e.m_name)
+                << ",\"extraText\":" << JsonString(e.m_extraText) << ",\"time\":" << e.m_time
+                << ",\"attributes\":" << e.m_attributes << ",\"iconNumber\":" << e.m_iconNumber
+                << ",\"size\":" << e.m_size << ",\"childIndex\":" << e.m_childIndex << '}';
             firstEntry = false;
         }
         out << "]}";

@@ -56,7 +56,7 @@ size_t EstimatedSize(const CRootEntry& root) {
     size_t size = 128 + 2 * root.m_volumeName.size() + 2 * root.m_name.size();
     for (const auto& array : root.m_folders) {
         size += 16 + 2 * array->m_path.size();
-        for (const auto& entry : array->m_entries) size += 32 + 2 * entry->m_name.size();
+        for (const auto& entry : array->m_entries) size += 32 + 2 * entry.m_name.size();
     }
     for (const auto& image : root.m_icons.m_images) size += 4 + image.size();
     return size;

@@ -32,9 +32,9 @@ public:
     }
     ~CTextStore();
 
-    // Room for `bytes` bytes, aligned to 4, valid as long as the store.
+    // Room for `bytes` bytes, aligned to 2, valid as long as the store.
     void* Allocate(size_t bytes) {
-        bytes = (bytes + 3) & ~size_t(3);
+        bytes = (bytes + 1) & ~size_t(1);
         if (size_t(m_end - m_next) < bytes) Grow(bytes);
         void* p = m_next;
         m_next += bytes;

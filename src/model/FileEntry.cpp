@@ -11,6 +11,9 @@ namespace volcatra {
 namespace {
 
 constexpr uint32_t kSizeMarker = 0xFFFFFF00;
+// The shortest entry record with its tag: a short tag, a one-byte text and
+// the items of SerializeCommon.
+constexpr size_t kMinEntryRecord = 2 + 1 + 2 + 2 + 4 + 4 + 4;
 constexpr uint64_t kUsedBytesLimit = 0xFFFFFFFF0000ull;
 
 template <typename T>
@@ -132,12 +135,17 @@ void CFileArray::Serialize(CCatalogueStream& stream) {
         stream.WriteCount(m_entries.size());
         for (auto& entry : m_entries) {
             stream.WriteObjectTag(CFileEntry::s_class);
-            entry->Serialize(stream);
+            entry.Serialize(stream);
         }
     } else {
         const uint32_t count = ReadOwnRecord(stream);
-        m_entries.reserve(stream.SafeReserve(count, 2));
-        for (uint32_t i = 0; i < count; ++i) m_entries.push_back(stream.ReadObjectAs<CFileEntry>());
+        // An entry's record takes at least kMinEntryRecord bytes, so a count
+        // the file cannot hold reserves no more than the file's size allows.
+        m_entries.reserve(stream.SafeReserve(count, kMinEntryRecord));
+        for (uint32_t i = 0; i < count; ++i) {
+            stream.ReadObjectTag(CFileEntry::s_class);
+            m_entries.emplace_back().Serialize(stream);
+        }
     }
 }
 
@@ -242,8 +250,8 @@ bool CRootEntry::AttachToDocument(uint16_t position, size_t systemImageCount) {
     m_rootStamp = position;
     for (auto& array : m_folders)
         for (auto& entry : array->m_entries) {
-            entry->m_imageIndex = 0;
-            entry->m_rootStamp = position;
+            entry.m_imageIndex = 0;
+            entry.m_rootStamp = position;
         }
     return true;
 }
@@ -271,7 +279,7 @@ void WalkTree(const CRootEntry& root,
             stack.pop_back();
             continue;
         }
-        const CFileEntry& entry = *array.m_entries[frame.next++];
+        const CFileEntry& entry = array.m_entries[frame.next++];
         const int depth = int(stack.size()) - 1;
         visit(entry, array, depth);
         // Contents always stand later in the list than their parent's array;

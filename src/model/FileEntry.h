@@ -37,13 +37,14 @@ class CFileEntry : public CObjectBase {
 public:
     static const CRuntimeClass s_class;
 
+    // Ordered for size: an entry takes 56 bytes, held by value in its array.
     CEntryText m_name;
     CEntryText m_extraText;  // kept and saved, never shown
     int64_t m_time = 0;      // seconds since 1970 UTC; 0 = unknown
-    uint16_t m_attributes = 0;
-    int16_t m_iconNumber = 0;  // 0 = none, k = stored image k - 1
     uint64_t m_size = 0;
-    int32_t m_childIndex = 0;   // position in the root's m_folders
+    int32_t m_childIndex = 0;  // position in the root's m_folders
+    uint16_t m_attributes = 0;
+    int16_t m_iconNumber = 0;   // 0 = none, k = stored image k - 1
     uint16_t m_imageIndex = 0;  // not saved: picture position in the views
     uint16_t m_rootStamp = 0;   // not saved: position of the owning root
 
@@ -74,7 +75,8 @@ public:
     static const CRuntimeClass s_class;
 
     std::u16string m_path;  // "\\" for the top, else \DIR\SUB or \DIR\a.zip
-    std::vector<std::unique_ptr<CFileEntry>> m_entries;
+    // By value: entries stay where they are while the array is not changed.
+    std::vector<CFileEntry> m_entries;
 
     const CRuntimeClass* GetRuntimeClass() const override { return &s_class; }
     void Serialize(CCatalogueStream& stream) override;
@@ -147,7 +149,7 @@ void WalkTree(const CRootEntry& root,
 template <typename Root, typename F>
 void ForEachEntryInFileOrder(Root& root, F&& visit) {
     for (auto& array : root.m_folders)
-        for (auto& entry : array->m_entries) visit(*entry);
+        for (auto& entry : array->m_entries) visit(entry);
 }
 
 }  // namespace volcatra

@@ -123,7 +123,7 @@ ListingFrame ListOneArray(CCatalogueStream& stream, const CFileArray& array, siz
     // The catalogue keeps its order; the listing sorts a copy. The sort is
     // stable, so equal names keep the order of the array.
     frame.m_sorted.reserve(array.m_entries.size());
-    for (const auto& entry : array.m_entries) frame.m_sorted.push_back({entry.get(), entry->GetDisplayName()});
+    for (const auto& entry : array.m_entries) frame.m_sorted.push_back({&entry, entry.GetDisplayName()});
     std::stable_sort(frame.m_sorted.begin(), frame.m_sorted.end(), [](const ListedEntry& a, const ListedEntry& b) {
         return CompareForListing(*a.m_entry, a.m_name, *b.m_entry, b.m_name) < 0;
     });

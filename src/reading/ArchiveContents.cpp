@@ -71,7 +71,7 @@ uint32_t CabinetFileCallback(void* context, uint32_t notification, uintptr_t par
             entry->m_attributes |= FA_ARCHIVE_FOLDER;
         entry->m_size = info->fileSize;
         entry->m_time = DosDateTimeToUnixSeconds(info->dosDate, info->dosTime);
-        cabinet->list->m_entries.push_back(std::move(entry));
+        cabinet->list->m_entries.push_back(std::move(*entry));
     } catch (const std::bad_alloc&) {
         // Out of memory: end the iteration; the members so far remain.
         return FILEOP_ABORT;
@@ -237,7 +237,7 @@ int32_t CArchiverTable::ReadArchive(IReadProgress* progress, CRootEntry& root, i
             } else if (row.getWriteTime) {
                 entry->m_time = int64_t(row.getWriteTime(handle));
             }
-            list->m_entries.push_back(std::move(entry));
+            list->m_entries.push_back(std::move(*entry));
         } catch (const std::bad_alloc&) {
             break;  // the members read so far remain
         }

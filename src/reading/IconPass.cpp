@@ -58,7 +58,7 @@ bool ReadFolderIcons(CRootEntry& root, const std::string& folderPath, int32_t li
             stack.pop_back();
             continue;
         }
-        CFileEntry& entry = *level.list->m_entries[--level.remaining];
+        CFileEntry& entry = level.list->m_entries[--level.remaining];
         if (CancelConfirmed(progress, messages)) return false;
         const std::string path = JoinPath(level.path, entry.m_name.str());
         const int number = AddFileIcon(root.m_icons, source, messages, path, entry.m_name.str(), entry.m_attributes);
@@ -123,10 +123,10 @@ bool ReadIcons(CRootEntry& root, IReadProgress* progress, IMessageService& messa
         root.m_iconNumber = int16_t(uint16_t(remap[0] + 1));
         for (const auto& list : root.m_folders) {
             if (!list) continue;
-            for (const auto& entry : list->m_entries) {
-                const int number = entry->m_iconNumber;
+            for (auto& entry : list->m_entries) {
+                const int number = entry.m_iconNumber;
                 if (number >= 1 && size_t(number) <= remap.size())
-                    entry->m_iconNumber = int16_t(uint16_t(remap[size_t(number) - 1] + 1));
+                    entry.m_iconNumber = int16_t(uint16_t(remap[size_t(number) - 1] + 1));
             }
         }
         return true;

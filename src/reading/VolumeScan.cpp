@@ -138,12 +138,13 @@ private:
                 m_progress->PumpMessages();
                 if (CancelConfirmed()) return -1;
             }
-            auto created = std::make_unique<CFileEntry>();
-            CFileEntry& entry = *created;
-            entry.m_name = FileNameToUtf16(item.name);
+            // The entry stays in place: its array grows only while it is the
+            // array of the frame on top, and a folder's entry is kept in the
+            // frame below until its own array is done.
+            CFileEntry& entry = frame.array->m_entries.emplace_back();
+            entry.m_name.AssignIn(m_root.m_texts, FileNameToUtf16(item.name));
             entry.m_attributes = item.attributes;
             entry.m_time = item.time;
-            frame.array->m_entries.push_back(std::move(created));
 
             if (item.kind == ItemKind::Folder) {
                 // A system folder, and a folder on which another file

@@ -205,7 +205,7 @@ bool CSearchEngine::SearchCatalogue(const std::u16string& catalogueFile, const C
                 folderText = prefix + array.m_path;
                 go = EnterRecordedFolder(folderText);
                 for (size_t e = 0; go && e < array.m_entries.size(); ++e) {
-                    const CFileEntry& entry = *array.m_entries[e];
+                    const CFileEntry& entry = array.m_entries[e];
                     if (entry.MatchName(pattern)) go = AddHit(entry, volume, folderText, catalogueFile);
                 }
             }

@@ -181,7 +181,7 @@ TEST_F(CliTest, DumpEscapesTexts) {
     roots[0]->m_name = name;
     std::u16string extra = u"x";
     extra += char16_t(0xD800);
-    roots[0]->m_folders[0]->m_entries[1]->m_extraText = extra;
+    roots[0]->m_folders[0]->m_entries[1].m_extraText = extra;
     roots[0]->m_comment = u"コメント\u001F";
     const std::string path = Path("escapes.fsr");
     SaveRoots(path, roots);

@@ -491,7 +491,7 @@ TEST(CatalogueDocument, RemoveRootRestampsRootsAndPictureKeys) {
         roots[i] = rig.Add(MakeRoot(u"V" + U16(std::to_string(i))));
         roots[i]->m_icons.m_images = {IconImage(uint8_t(i)), IconImage(uint8_t(10 + i))};
         EXPECT_EQ(roots[i]->m_rootStamp, i);
-        EXPECT_EQ(roots[i]->m_folders[0]->m_entries[0]->m_rootStamp, i);
+        EXPECT_EQ(roots[i]->m_folders[0]->m_entries[0].m_rootStamp, i);
     }
     EXPECT_EQ(doc.GetRootPicture(1, *roots[0]), 7);
     EXPECT_EQ(doc.GetRootPicture(2, *roots[1]), 8);
@@ -504,7 +504,7 @@ TEST(CatalogueDocument, RemoveRootRestampsRootsAndPictureKeys) {
     ASSERT_EQ(removed.get(), roots[0]);
     EXPECT_EQ(roots[1]->m_rootStamp, 0);
     EXPECT_EQ(roots[2]->m_rootStamp, 1);
-    EXPECT_EQ(roots[2]->m_folders[0]->m_entries[0]->m_rootStamp, 1);
+    EXPECT_EQ(roots[2]->m_folders[0]->m_entries[0].m_rootStamp, 1);
     std::vector<uint32_t> keys(7, kNoPictureKey);
     keys.insert(keys.end(), {kNoPictureKey, 0x00001u, 0x10000u});
     EXPECT_EQ(doc.IconKeys(), keys);
@@ -638,7 +638,7 @@ TEST(ReadVolume, AddingAppendsAndBecomesTheUndoStep) {
     EXPECT_FALSE(doc.IsReadingVolume());
     EXPECT_EQ(root->m_time, 1700000000);
     EXPECT_EQ(root->m_rootStamp, 3);
-    EXPECT_EQ(root->m_folders[0]->m_entries[0]->m_rootStamp, 3);
+    EXPECT_EQ(root->m_folders[0]->m_entries[0].m_rootStamp, 3);
     EXPECT_EQ(doc.UndoKind(), HISTORY_ADDED);
     EXPECT_EQ(doc.UndoRoot(), root);
     EXPECT_TRUE(doc.IsModified());
@@ -667,7 +667,7 @@ TEST(ReadVolume, ReplacingKeepsPositionNameAndCommentAndLeavesNoUndo) {
     ASSERT_EQ(doc.Roots().size(), 3u);
     EXPECT_EQ(doc.Roots()[1].get(), root);
     EXPECT_EQ(root->GetDisplayName(), u"二番目");
-    EXPECT_EQ(root->m_folders[0]->m_entries[0]->m_name, u"NEW.TXT");
+    EXPECT_EQ(root->m_folders[0]->m_entries[0].m_name, u"NEW.TXT");
     EXPECT_EQ(root->m_rootStamp, 1);
     EXPECT_FALSE(doc.CanUndo());  // the earlier rename is forgotten too
     doc.Undo();

@@ -117,7 +117,7 @@ inline std::unique_ptr<CRootEntry> MakeRoot(const std::u16string& volumeName, ui
         entry->m_name = name;
         entry->m_size = 100;
         entry->m_attributes = FA_ARCHIVE;
-        top->m_entries.push_back(std::move(entry));
+        top->m_entries.push_back(std::move(*entry));
         ++root->m_fileCount;
     }
     root->m_folders.push_back(std::move(top));

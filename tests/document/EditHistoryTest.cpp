@@ -162,7 +162,7 @@ TEST(EditHistory, OperationsWithoutTheirRootDoNothing) {
 TEST(EditHistory, CopyTextUsesThePrefixAndOneBackslash) {
     DocumentRig rig;
     CRootEntry* root = rig.Add(MakeRoot(u"DATA"));
-    const CFileEntry& file = *root->m_folders[0]->m_entries[0];
+    const CFileEntry& file = root->m_folders[0]->m_entries[0];
     struct Case {
         const char16_t* prefix;
         std::u16string text;

@@ -47,7 +47,7 @@ RootList MakeCatalogue(size_t entries, size_t bigFolder) {
         entry->m_childIndex = int32_t(root->m_folders.size());
         root->m_folders.push_back(std::make_unique<CFileArray>());
         root->m_folders.back()->m_path = parent.m_path + u"\\" + name;
-        parent.m_entries.push_back(std::move(entry));
+        parent.m_entries.push_back(std::move(*entry));
         return *root->m_folders.back();
     };
     const auto addFile = [](CFileArray& folder, size_t n) {
@@ -57,7 +57,7 @@ RootList MakeCatalogue(size_t entries, size_t bigFolder) {
         entry->m_attributes = FA_ARCHIVE;
         entry->m_size = (n * 7919) % 10'000'000;
         entry->m_time = 1'500'000'000 + int64_t(n);
-        folder.m_entries.push_back(std::move(entry));
+        folder.m_entries.push_back(std::move(*entry));
     };
     CFileArray& big = addFolder(*root->m_folders[0], u"big");
     size_t made = 1;

@@ -480,7 +480,7 @@ TEST(HitStoreSortTest, StoredImagesCopiedOncePerVolume) {
         for (int i = 0; i < 5; ++i) AddEntry(top, u"f.exe", FA_ARCHIVE).m_iconNumber = int16_t(1 + i % 2);
         AddEntry(top, u"plain.txt", FA_ARCHIVE);
         store.BeginVolume(*volume);
-        for (const auto& entry : top.m_entries) store.AddHit(*entry, *volume, u"[V] \\", u"", types);
+        for (const auto& entry : top.m_entries) store.AddHit(entry, *volume, u"[V] \\", u"", types);
         volumes.push_back(std::move(volume));
     }
     volumes.clear();  // the hits keep what they show
@@ -517,7 +517,7 @@ TEST(HitStoreSortTest, OrdersAsTheComparisonOfTheTexts) {
         CHitStore store;
         store.BeginVolume(*volume);
         for (size_t i = 0; i < top.m_entries.size(); ++i)
-            store.AddHit(*top.m_entries[i], *volume, i % 3 ? u"[V] \\b" : u"[V] \\A", i % 2 ? u"/x.fsr" : u"/X.fsr",
+            store.AddHit(top.m_entries[i], *volume, i % 3 ? u"[V] \\b" : u"[V] \\A", i % 2 ? u"/x.fsr" : u"/X.fsr",
                          types);
         for (int key : {1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6}) {
             CHitStore sorted = store;

@@ -78,7 +78,7 @@ CatalogueFailure FailureOf(const std::vector<uint8_t>& bytes,
 }
 
 // A root with one top array holding the given entries.
-std::unique_ptr<CRootEntry> RootWith(std::vector<std::unique_ptr<CFileEntry>> entries) {
+std::unique_ptr<CRootEntry> RootWith(std::vector<CFileEntry> entries) {
     auto root = std::make_unique<CRootEntry>();
     root->m_volumeName = u"VOL";
     root->m_folders.push_back(std::make_unique<CFileArray>());
@@ -87,12 +87,12 @@ std::unique_ptr<CRootEntry> RootWith(std::vector<std::unique_ptr<CFileEntry>> en
     return root;
 }
 
-std::unique_ptr<CFileEntry> File(std::u16string name, uint64_t size, int64_t time = 0) {
-    auto e = std::make_unique<CFileEntry>();
-    e->m_name = std::move(name);
-    e->m_attributes = FA_ARCHIVE;
-    e->m_size = size;
-    e->m_time = time;
+CFileEntry File(std::u16string name, uint64_t size, int64_t time = 0) {
+    CFileEntry e;
+    e.m_name = name;
+    e.m_attributes = FA_ARCHIVE;
+    e.m_size = size;
+    e.m_time = time;
     return e;
 }
 
@@ -124,13 +124,13 @@ TEST(CatalogueFile, WorkedExampleReadsBackAndRewritesIdentically) {
     EXPECT_TRUE(root.m_folders[1]->m_entries.empty());
     const auto& top = root.m_folders[0]->m_entries;
     ASSERT_EQ(top.size(), 2u);
-    EXPECT_EQ(top[0]->m_name, u"DOCS");
-    EXPECT_EQ(top[0]->m_attributes, FA_DIRECTORY);
-    EXPECT_EQ(top[0]->m_childIndex, 1);
-    EXPECT_EQ(top[0]->m_time, 0x4B3D3B00);
-    EXPECT_EQ(top[1]->m_name, u"A.TXT");
-    EXPECT_EQ(top[1]->m_size, 1234u);
-    EXPECT_EQ(top[1]->m_time, 0x4C2BDA80);
+    EXPECT_EQ(top[0].m_name, u"DOCS");
+    EXPECT_EQ(top[0].m_attributes, FA_DIRECTORY);
+    EXPECT_EQ(top[0].m_childIndex, 1);
+    EXPECT_EQ(top[0].m_time, 0x4B3D3B00);
+    EXPECT_EQ(top[1].m_name, u"A.TXT");
+    EXPECT_EQ(top[1].m_size, 1234u);
+    EXPECT_EQ(top[1].m_time, 0x4C2BDA80);
     EXPECT_EQ(WriteCatalogue(roots), original);
 }
 
@@ -229,7 +229,7 @@ TEST(CatalogueFile, BigClassEscapeIsAcceptedForKnownClass) {
     Append(bytes, Hex("FF 7F 05 00 00 80"));
     bytes.insert(bytes.end(), full.begin() + 210, full.end());
     RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
-    EXPECT_EQ(roots[0]->m_folders[0]->m_entries[1]->m_name, u"A.TXT");
+    EXPECT_EQ(roots[0]->m_folders[0]->m_entries[1].m_name, u"A.TXT");
 }
 
 TEST(CatalogueFile, ClassFirstDeclaredPastTheShortRangeUsesTheEscape) {
@@ -251,12 +251,12 @@ TEST(CatalogueFile, ClassFirstDeclaredPastTheShortRangeUsesTheEscape) {
     RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
     ASSERT_EQ(back[0]->m_folders.size(), 40000u);
     ASSERT_EQ(back[0]->m_folders.back()->m_entries.size(), 3u);
-    EXPECT_EQ(back[0]->m_folders.back()->m_entries[2]->m_size, 2u);
+    EXPECT_EQ(back[0]->m_folders.back()->m_entries[2].m_size, 2u);
     EXPECT_EQ(WriteCatalogue(back), bytes);
 }
 
 TEST(CatalogueFile, LongListsUseTheEscapedCount) {
-    std::vector<std::unique_ptr<CFileEntry>> entries;
+    std::vector<CFileEntry> entries;
     for (int i = 0; i < 0x10005; ++i) entries.push_back(File(u"x", 1));
     RootList roots;
     roots.push_back(RootWith(std::move(entries)));
@@ -275,7 +275,7 @@ TEST(CatalogueFile, LargeSizesTravelInBlockOne) {
                           {5'000'000'000ull, true},
                           {UINT64_MAX, true}};
     for (const Case& c : cases) {
-        std::vector<std::unique_ptr<CFileEntry>> entries;
+        std::vector<CFileEntry> entries;
         entries.push_back(File(u"small", 10));
         entries.push_back(File(u"big", c.size));
         RootList roots;
@@ -284,8 +284,8 @@ TEST(CatalogueFile, LargeSizesTravelInBlockOne) {
         // With nothing else to carry, block 1 appears only for the marker.
         EXPECT_EQ(roots[0]->m_extBlocks.size(), c.marker ? 2u : 0u) << c.size;
         RootList back = ReadCatalogue(bytes, HeaderAcceptance::Document);
-        EXPECT_EQ(back[0]->m_folders[0]->m_entries[1]->m_size, c.size);
-        EXPECT_EQ(back[0]->m_folders[0]->m_entries[0]->m_size, 10u);
+        EXPECT_EQ(back[0]->m_folders[0]->m_entries[1].m_size, c.size);
+        EXPECT_EQ(back[0]->m_folders[0]->m_entries[0].m_size, 10u);
     }
 }
 
@@ -333,7 +333,7 @@ TEST(CatalogueFile, TimesOutsideThe32BitRangeSurvive) {
                              253402300799,  // year 9999
                              INT64_MIN,
                              INT64_MAX};
-    std::vector<std::unique_ptr<CFileEntry>> entries;
+    std::vector<CFileEntry> entries;
     for (int64_t t : times) entries.push_back(File(u"t", 1, t));
     RootList roots;
     roots.push_back(RootWith(std::move(entries)));
@@ -341,7 +341,7 @@ TEST(CatalogueFile, TimesOutsideThe32BitRangeSurvive) {
     RootList back = RoundTrip(roots);
     EXPECT_EQ(back[0]->m_time, int64_t(INT32_MAX) + 100);
     for (size_t i = 0; i < std::size(times); ++i)
-        EXPECT_EQ(back[0]->m_folders[0]->m_entries[i]->m_time, times[i]) << times[i];
+        EXPECT_EQ(back[0]->m_folders[0]->m_entries[i].m_time, times[i]) << times[i];
 }
 
 TEST(CatalogueFile, CommentsAndBlockCounts) {
@@ -384,17 +384,17 @@ TEST(CatalogueFile, ExtraTextsReturnToTheirEntries) {
         for (int i = 0; i < 3; ++i)
             root->m_folders[size_t(a)]->m_entries.push_back(File(u"f", 5'000'000'000ull * (i == 1)));
     }
-    root->m_folders[0]->m_entries[1]->m_extraText = u"second";
-    root->m_folders[1]->m_entries[2]->m_extraText = u"sixth 😀";
+    root->m_folders[0]->m_entries[1].m_extraText = u"second";
+    root->m_folders[1]->m_entries[2].m_extraText = u"sixth 😀";
     root->m_comment = u"x😀";
     RootList roots;
     roots.push_back(std::move(root));
     RootList back = RoundTrip(roots);
     const auto& f = back[0]->m_folders;
-    EXPECT_EQ(f[0]->m_entries[0]->m_extraText, u"");
-    EXPECT_EQ(f[0]->m_entries[1]->m_extraText, u"second");
-    EXPECT_EQ(f[1]->m_entries[2]->m_extraText, u"sixth 😀");
-    EXPECT_EQ(f[1]->m_entries[1]->m_size, 5'000'000'000ull);
+    EXPECT_EQ(f[0]->m_entries[0].m_extraText, u"");
+    EXPECT_EQ(f[0]->m_entries[1].m_extraText, u"second");
+    EXPECT_EQ(f[1]->m_entries[2].m_extraText, u"sixth 😀");
+    EXPECT_EQ(f[1]->m_entries[1].m_size, 5'000'000'000ull);
     EXPECT_EQ(back[0]->m_comment, u"x😀");
 }
 
@@ -440,7 +440,7 @@ TEST(CatalogueFile, MalformedBlockOneIsIgnoredSafely) {
         Append(bytes, block);
         RootList roots = ReadCatalogue(bytes, HeaderAcceptance::Document);
         EXPECT_EQ(roots[0]->m_usedBytes, 0x3000u) << block1;
-        EXPECT_EQ(roots[0]->m_folders[0]->m_entries[0]->m_extraText, u"");
+        EXPECT_EQ(roots[0]->m_folders[0]->m_entries[0].m_extraText, u"");
     }
 }
 
@@ -469,7 +469,7 @@ TEST(CatalogueFile, TextRecordsAreMatchedInFileOrder) {
         ApplyExtensionBlocks(*root);
         std::u16string got;
         for (const auto& entry : root->m_folders[0]->m_entries)
-            got += entry->m_extraText.empty() ? u'-' : entry->m_extraText[0];
+            got += entry.m_extraText.empty() ? u'-' : entry.m_extraText[0];
         EXPECT_EQ(got, c.expected) << c.numbers.size() << " records, first " << c.numbers[0];
     }
 }
@@ -545,7 +545,7 @@ TEST_F(CatalogueFileOnDisk, WriteFailingHalfWayLeavesTheOldFileByteForByte) {
     SaveCatalogueFile(path, {small[0].get()});
     const std::vector<uint8_t> before = ReadWholeFile(path);
 
-    std::vector<std::unique_ptr<CFileEntry>> entries;
+    std::vector<CFileEntry> entries;
     for (int i = 0; i < 20000; ++i) entries.push_back(File(u"a-rather-long-file-name.txt", 1));
     RootList big;
     big.push_back(RootWith(std::move(entries)));
@@ -623,7 +623,7 @@ void Backdate(const std::string& path, int seconds) {
 }
 
 RootList ManyEntries() {
-    std::vector<std::unique_ptr<CFileEntry>> entries;
+    std::vector<CFileEntry> entries;
     for (int i = 0; i < 20000; ++i) entries.push_back(File(u"a-rather-long-file-name.txt", 1));
     RootList roots;
     roots.push_back(RootWith(std::move(entries)));

@@ -17,8 +17,8 @@ CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t attributes
     entry->m_name = std::move(name);
     entry->m_attributes = attributes;
     entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
+    array.m_entries.push_back(std::move(*entry));
+    return array.m_entries.back();
 }
 
 CFileArray& AddArray(CRootEntry& root, std::u16string path) {
@@ -205,8 +205,8 @@ TEST(RootEntryTest, AttachStampsEveryEntryAndSizesTheMapsOnce) {
         EXPECT_EQ(root.m_rootStamp, position);
         for (const auto& array : root.m_folders)
             for (const auto& entry : array->m_entries) {
-                EXPECT_EQ(entry->m_rootStamp, position);
-                EXPECT_EQ(entry->m_imageIndex, 0);
+                EXPECT_EQ(entry.m_rootStamp, position);
+                EXPECT_EQ(entry.m_imageIndex, 0);
             }
     };
 
@@ -220,7 +220,7 @@ TEST(RootEntryTest, AttachStampsEveryEntryAndSizesTheMapsOnce) {
     // renumbered) keeps them and only restamps.
     root.m_sysImageMap[2] = 11;
     root.m_storeImageMap[1] = 12;
-    root.m_folders[1]->m_entries[0]->m_imageIndex = 5;
+    root.m_folders[1]->m_entries[0].m_imageIndex = 5;
     root.m_icons.m_images.emplace_back(kStoredImageSize);
     ASSERT_TRUE(root.AttachToDocument(1, 20));
     ASSERT_EQ(root.m_sysImageMap.size(), 10u);
@@ -291,7 +291,7 @@ TEST(WalkTreeTest, FollowsOnlyEntriesThatHaveContents) {
         std::vector<std::string> expected{"E@0 in \\"};
         if (c.followed) expected.push_back("two@1 in \\two");
         EXPECT_EQ(Walk(root), expected);
-        EXPECT_EQ(root.ChildArray(*root.m_folders[0]->m_entries[0]) != nullptr, c.followed);
+        EXPECT_EQ(root.ChildArray(root.m_folders[0]->m_entries[0]) != nullptr, c.followed);
     }
 }
 

@@ -16,7 +16,7 @@ TEST(ExampleCatalogue, ShippedFileEqualsWriterOutput) {
     RootList back = ReadCatalogue(expected, HeaderAcceptance::Search);
     EXPECT_EQ(WriteCatalogue(back), expected);
     EXPECT_EQ(back[0]->m_comment, u"2010年の旅行。京都と大阪。");
-    EXPECT_EQ(back[1]->m_folders[0]->m_entries[0]->m_size, 5'000'000'000u);
+    EXPECT_EQ(back[1]->m_folders[0]->m_entries[0].m_size, 5'000'000'000u);
 }
 
 }  // namespace

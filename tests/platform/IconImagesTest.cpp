@@ -209,7 +209,7 @@ protected:
     static std::map<std::u16string, int> IconNumbers(const CRootEntry& root) {
         std::map<std::u16string, int> numbers;
         for (const auto& list : root.m_folders)
-            for (const auto& entry : list->m_entries) numbers[entry->m_name.str()] = entry->m_iconNumber;
+            for (const auto& entry : list->m_entries) numbers[entry.m_name.str()] = entry.m_iconNumber;
         return numbers;
     }
 

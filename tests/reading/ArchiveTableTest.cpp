@@ -187,14 +187,14 @@ TEST_F(ReadFixture, MemberFieldsFromThePreferredFunctions) {
     const CFileArray& list = *root.m_folders[0];
     EXPECT_EQ(list.m_path, u"\\a.zip");
     ASSERT_EQ(list.m_entries.size(), 2u);
-    EXPECT_EQ(list.m_entries[0]->m_name, u"docs/");
-    EXPECT_EQ(list.m_entries[0]->m_attributes, 0x4000) << "a folder member is marked 0x4000 instead of 0x10";
-    EXPECT_EQ(list.m_entries[1]->m_name, u"docs/readme.txt");
-    EXPECT_EQ(list.m_entries[1]->m_attributes, 0x21);
-    EXPECT_EQ(list.m_entries[1]->m_size, uint64_t(5) << 30);
-    EXPECT_EQ(list.m_entries[1]->m_time, 1277942400);
-    EXPECT_EQ(list.m_entries[1]->m_iconNumber, 0);
-    EXPECT_EQ(list.m_entries[1]->m_childIndex, 0);
+    EXPECT_EQ(list.m_entries[0].m_name, u"docs/");
+    EXPECT_EQ(list.m_entries[0].m_attributes, 0x4000) << "a folder member is marked 0x4000 instead of 0x10";
+    EXPECT_EQ(list.m_entries[1].m_name, u"docs/readme.txt");
+    EXPECT_EQ(list.m_entries[1].m_attributes, 0x21);
+    EXPECT_EQ(list.m_entries[1].m_size, uint64_t(5) << 30);
+    EXPECT_EQ(list.m_entries[1].m_time, 1277942400);
+    EXPECT_EQ(list.m_entries[1].m_iconNumber, 0);
+    EXPECT_EQ(list.m_entries[1].m_childIndex, 0);
 
     EXPECT_EQ(g_script.calls,
               (std::vector<std::string>{"SetCursorMode 0", "CheckArchiveW /m/a.zip", "OpenArchiveW /m/a.zip",
@@ -211,7 +211,7 @@ TEST_F(ReadFixture, FallbacksWhenPreferredFunctionsAreMissing) {
     m.time32 = 0x4C2BDA80;
     g_script.archives["/m/a.zip"].members = {m};
     ASSERT_EQ(Read({"GetFileNameW", "GetOriginalSizeEx", "GetWriteTimeEx", "OpenArchiveW", "FindFirstW"}), 0);
-    const CFileEntry& e = *root.m_folders[0]->m_entries[0];
+    const CFileEntry& e = root.m_folders[0]->m_entries[0];
     EXPECT_EQ(e.m_name, u"テスト.txt");
     EXPECT_EQ(e.m_attributes, 0x402F);
     EXPECT_EQ(e.m_size, 123u);
@@ -231,7 +231,7 @@ TEST_F(ReadFixture, MissingOptionalFunctionsGiveEmptyFields) {
     ASSERT_EQ(Read({"GetFileNameW", "GetFileName", "GetAttribute", "GetOriginalSizeEx", "GetOriginalSize",
                     "GetWriteTimeEx", "GetWriteTime"}),
               0);
-    const CFileEntry& e = *root.m_folders[0]->m_entries[0];
+    const CFileEntry& e = root.m_folders[0]->m_entries[0];
     EXPECT_EQ(e.m_name, u"");
     EXPECT_EQ(e.m_attributes, 0);
     EXPECT_EQ(e.m_size, 0u);
@@ -243,7 +243,7 @@ TEST_F(ReadFixture, NameBufferIsAlwaysTerminated) {
     g_script.archives["/m/a.zip"].members = {m};
     g_script.archives["/m/a.zip"].fillWholeNameBuffer = true;
     ASSERT_EQ(Read({}), 0);
-    EXPECT_EQ(root.m_folders[0]->m_entries[0]->m_name, std::u16string(4095, u'x'));
+    EXPECT_EQ(root.m_folders[0]->m_entries[0].m_name, std::u16string(4095, u'x'));
 }
 
 TEST_F(ReadFixture, EarlyTimesAndNegativeSizes) {
@@ -253,8 +253,8 @@ TEST_F(ReadFixture, EarlyTimesAndNegativeSizes) {
     m.sizeEx = -5;
     g_script.archives["/m/a.zip"].members = {m};
     ASSERT_EQ(Read({}), 0);
-    EXPECT_EQ(root.m_folders[0]->m_entries[0]->m_time, 0);
-    EXPECT_EQ(root.m_folders[0]->m_entries[0]->m_size, 0u);
+    EXPECT_EQ(root.m_folders[0]->m_entries[0].m_time, 0);
+    EXPECT_EQ(root.m_folders[0]->m_entries[0].m_size, 0u);
 }
 
 TEST_F(ReadFixture, RejectedArchives) {
@@ -320,12 +320,12 @@ TEST_F(ArchiveTableTest, CabinetsThroughTheSetupLibrary) {
     ASSERT_EQ(root.m_folders.size(), 1u);
     const auto& members = root.m_folders[0]->m_entries;
     ASSERT_EQ(members.size(), 2u);
-    EXPECT_EQ(members[0]->m_name, u"docs\\readme.txt");
-    EXPECT_EQ(members[0]->m_attributes, 0x21);
-    EXPECT_EQ(members[0]->m_size, 6u);
-    EXPECT_EQ(members[0]->m_time, 1262304000);  // local time; the tests run with TZ=UTC
-    EXPECT_EQ(members[1]->m_attributes, 0x4010) << "a name ending in a backslash adds 0x4000";
-    EXPECT_EQ(members[1]->m_time, 1277985600);
+    EXPECT_EQ(members[0].m_name, u"docs\\readme.txt");
+    EXPECT_EQ(members[0].m_attributes, 0x21);
+    EXPECT_EQ(members[0].m_size, 6u);
+    EXPECT_EQ(members[0].m_time, 1262304000);  // local time; the tests run with TZ=UTC
+    EXPECT_EQ(members[1].m_attributes, 0x4010) << "a name ending in a backslash adds 0x4000";
+    EXPECT_EQ(members[1].m_time, 1277985600);
     EXPECT_EQ(g_script.cabinetAnswers, (std::vector<uint32_t>{0, 2, 2}))
         << "other notifications answer 0; members are skipped (not extracted)";
     EXPECT_EQ(progress.paths, std::vector<std::u16string>{u"/m/s.cab"});

@@ -186,10 +186,10 @@ protected:
         const auto& members = root.m_folders[0]->m_entries;
         ASSERT_EQ(members.size(), expected.size()) << path;
         for (size_t i = 0; i < expected.size(); ++i) {
-            EXPECT_EQ(members[i]->m_name, expected[i].name) << path << " #" << i;
-            EXPECT_EQ(members[i]->m_attributes, expected[i].attributes) << path << " #" << i;
-            EXPECT_EQ(members[i]->m_size, expected[i].size) << path << " #" << i;
-            EXPECT_EQ(members[i]->m_time, expected[i].time) << path << " #" << i;
+            EXPECT_EQ(members[i].m_name, expected[i].name) << path << " #" << i;
+            EXPECT_EQ(members[i].m_attributes, expected[i].attributes) << path << " #" << i;
+            EXPECT_EQ(members[i].m_size, expected[i].size) << path << " #" << i;
+            EXPECT_EQ(members[i].m_time, expected[i].time) << path << " #" << i;
         }
     }
 
@@ -227,8 +227,8 @@ TEST_F(BuiltInArchiversTest, PlainGzipSizeComesFromTheTrailerWithoutDecompressin
     CRootEntry root;
     ASSERT_EQ(List(path, root), 0);
     ASSERT_EQ(root.m_folders[0]->m_entries.size(), 1u);
-    EXPECT_EQ(root.m_folders[0]->m_entries[0]->m_name, u"letters.bin");
-    EXPECT_EQ(root.m_folders[0]->m_entries[0]->m_size, 5u << 20);
+    EXPECT_EQ(root.m_folders[0]->m_entries[0].m_name, u"letters.bin");
+    EXPECT_EQ(root.m_folders[0]->m_entries[0].m_size, 5u << 20);
 
     // A file that is neither compressed nor a TAR is no archive of TAR32.
     WriteBytes(Path("plain.gz"), Bytes(100, 'x'));

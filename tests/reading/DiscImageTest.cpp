@@ -112,9 +112,9 @@ struct ReadResult {
 void Collect(const CRootEntry& root, int index, const std::string& prefix, ReadResult& result) {
     if (index < 0 || size_t(index) >= root.m_folders.size()) return;
     for (const auto& entry : root.m_folders[size_t(index)]->m_entries) {
-        const std::string path = prefix + Utf8(entry->m_name);
-        result.entries[path] = entry.get();
-        if (entry->m_attributes & 0x10) Collect(root, entry->m_childIndex, path + "/", result);
+        const std::string path = prefix + Utf8(entry.m_name);
+        result.entries[path] = &entry;
+        if (entry.m_attributes & 0x10) Collect(root, entry.m_childIndex, path + "/", result);
     }
 }
 
@@ -132,7 +132,7 @@ ReadResult ReadImage(const std::string& path, CArchiverTable* archivers = nullpt
     result.reason = fs->FailureReason();
     if (result.ok) {
         Collect(*result.root, result.root->m_childIndex, "", result);
-        for (const auto& entry : result.root->m_folders[0]->m_entries) result.topNames.push_back(Utf8(entry->m_name));
+        for (const auto& entry : result.root->m_folders[0]->m_entries) result.topNames.push_back(Utf8(entry.m_name));
     }
     return result;
 }

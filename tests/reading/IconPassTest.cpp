@@ -82,7 +82,7 @@ struct Rig {
     }
 
     bool Run() { return ReadIcons(root, &progress, messages, source, "/media/disc/data", "/media/disc"); }
-    int16_t Number(size_t list, size_t entry) const { return root.m_folders[list]->m_entries[entry]->m_iconNumber; }
+    int16_t Number(size_t list, size_t entry) const { return root.m_folders[list]->m_entries[entry].m_iconNumber; }
 };
 
 TEST(IconPassTest, NumbersStoredImagesAndTheVolumeIcon) {

@@ -145,7 +145,7 @@ RealRead ReadReal(const std::string& path, CArchiverTable* archivers) {
 
 const CFileEntry* FindEntry(const CFileArray& array, const std::u16string& name) {
     for (const auto& e : array.m_entries)
-        if (e->m_name == name) return e.get();
+        if (e.m_name == name) return &e;
     return nullptr;
 }
 
@@ -192,8 +192,8 @@ TEST_F(LocalFileSystemTest, ReadsATreeWithArchivesLinksAndForeignNames) {
     // The name that is not UTF-8 leads back to the same file.
     bool found = false;
     for (const auto& e : docsArray.m_entries) {
-        if (e->m_name == u"sample.zip") continue;
-        const std::string back = Utf16ToFileName(e->m_name);
+        if (e.m_name == u"sample.zip") continue;
+        const std::string back = Utf16ToFileName(e.m_name);
         EXPECT_EQ(back, "caf\xE9.txt");
         struct stat st {};
         EXPECT_EQ(::stat((m_dir + "/docs/" + back).c_str(), &st), 0);

@@ -377,7 +377,7 @@ TEST(ReadCommandTest, SameVolumeQuestionDecidesBetweenReplacingAddingAndCancelli
             EXPECT_EQ(read.m_name, u"Holiday disc");
             EXPECT_EQ(read.m_comment, u"summer 2010");
             EXPECT_EQ(read.GetDisplayName(), u"Holiday disc");
-            EXPECT_EQ(read.m_folders[0]->m_entries[0]->m_name, u"A.TXT");
+            EXPECT_EQ(read.m_folders[0]->m_entries[0].m_name, u"A.TXT");
             EXPECT_FALSE(doc.CanUndo());
             const std::vector<uint8_t> afterRead = test::CatalogueBytes(doc);
             doc.Undo();
@@ -681,7 +681,7 @@ TEST(ReadMediaTest, ArchiversAreLoadedAroundTheReadAndAlwaysUnloaded) {
             continue;
         }
         const CRootEntry& read = *f.rig.Doc().Roots()[size_t(report.position)];
-        const CFileEntry& zip = *read.m_folders[2]->m_entries[1];  // top, photos, sub, ...
+        const CFileEntry& zip = read.m_folders[2]->m_entries[1];  // top, photos, sub, ...
         EXPECT_EQ(zip.m_name, u"a.zip");
         EXPECT_EQ((zip.m_attributes & FA_ARCHIVE_LISTED) != 0, c.membersListed);
         EXPECT_EQ(read.m_folders.size(), c.membersListed ? 4u : 3u);

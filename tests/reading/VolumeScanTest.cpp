@@ -28,10 +28,10 @@ void ExpectTreeInvariants(const CRootEntry& root) {
     std::vector<int> namedBy(root.m_folders.size(), 0);
     for (size_t i = 0; i < root.m_folders.size(); ++i) {
         for (const auto& e : root.m_folders[i]->m_entries) {
-            if (!e->HasContents() || e->m_childIndex < 0) continue;
-            ASSERT_LT(size_t(e->m_childIndex), root.m_folders.size());
-            EXPECT_GT(size_t(e->m_childIndex), i) << "a child array stands later than its parent";
-            ++namedBy[size_t(e->m_childIndex)];
+            if (!e.HasContents() || e.m_childIndex < 0) continue;
+            ASSERT_LT(size_t(e.m_childIndex), root.m_folders.size());
+            EXPECT_GT(size_t(e.m_childIndex), i) << "a child array stands later than its parent";
+            ++namedBy[size_t(e.m_childIndex)];
         }
     }
     for (size_t i = 1; i < namedBy.size(); ++i) EXPECT_EQ(namedBy[i], 1) << "array " << i;
@@ -39,7 +39,7 @@ void ExpectTreeInvariants(const CRootEntry& root) {
 
 std::vector<std::u16string> Names(const CFileArray& array) {
     std::vector<std::u16string> names;
-    for (const auto& e : array.m_entries) names.push_back(e->m_name.str());
+    for (const auto& e : array.m_entries) names.push_back(e.m_name.str());
     return names;
 }
 
@@ -98,18 +98,18 @@ TEST_F(ScanFixture, RecordsTheTreeDepthFirstInListingOrder) {
     EXPECT_EQ(Names(*root.m_folders[2]), (std::vector<std::u16string>{u"x.bin"}));
 
     const auto& top = root.m_folders[0]->m_entries;
-    EXPECT_EQ(top[0]->m_size, 10000u);
-    EXPECT_EQ(top[0]->m_time, 1277942400);
-    EXPECT_EQ(top[0]->m_attributes, 0x20);
-    EXPECT_EQ(top[0]->m_childIndex, 0);
-    EXPECT_EQ(top[1]->m_childIndex, 1);
-    EXPECT_EQ(top[1]->m_time, 1262304000);
-    EXPECT_EQ(top[1]->m_size, 0u);
-    EXPECT_EQ(top[2]->m_attributes, 0x16);  // kept as read
-    EXPECT_EQ(top[2]->m_childIndex, -1);    // system folder: not entered
-    EXPECT_EQ(top[3]->m_childIndex, -1);    // another file system: not entered
-    EXPECT_EQ(top[4]->m_attributes, 0x21);
-    EXPECT_EQ(root.m_folders[1]->m_entries[0]->m_childIndex, 2);
+    EXPECT_EQ(top[0].m_size, 10000u);
+    EXPECT_EQ(top[0].m_time, 1277942400);
+    EXPECT_EQ(top[0].m_attributes, 0x20);
+    EXPECT_EQ(top[0].m_childIndex, 0);
+    EXPECT_EQ(top[1].m_childIndex, 1);
+    EXPECT_EQ(top[1].m_time, 1262304000);
+    EXPECT_EQ(top[1].m_size, 0u);
+    EXPECT_EQ(top[2].m_attributes, 0x16);  // kept as read
+    EXPECT_EQ(top[2].m_childIndex, -1);    // system folder: not entered
+    EXPECT_EQ(top[3].m_childIndex, -1);    // another file system: not entered
+    EXPECT_EQ(top[4].m_attributes, 0x21);
+    EXPECT_EQ(root.m_folders[1]->m_entries[0].m_childIndex, 2);
     ExpectTreeInvariants(root);
     EXPECT_EQ(fs.openListings, 0);
     EXPECT_TRUE(messages.ShownBoxes().empty());
@@ -389,15 +389,15 @@ TEST(ScanArchivesTest, ArchivesAreListedWhereTheyAreMet) {
     EXPECT_TRUE(root.m_folders[4]->m_entries.empty());
 
     const auto& top = root.m_folders[0]->m_entries;
-    EXPECT_EQ(top[0]->m_attributes, 0x8020);
-    EXPECT_EQ(top[0]->m_childIndex, 1);
-    EXPECT_EQ(top[0]->m_size, 100u);
-    EXPECT_EQ(top[2]->m_attributes, 0x8020);  // an empty archive is still a listed archive
-    EXPECT_EQ(top[2]->m_childIndex, 4);
-    EXPECT_EQ(top[3]->m_attributes, 0x20);  // rejected: a plain file with the handler's result
-    EXPECT_EQ(top[3]->m_childIndex, -1);
-    EXPECT_EQ(top[4]->m_childIndex, 0);  // the FIFO is never handed over
-    EXPECT_EQ(top[5]->m_childIndex, 0);  // nor the link
+    EXPECT_EQ(top[0].m_attributes, 0x8020);
+    EXPECT_EQ(top[0].m_childIndex, 1);
+    EXPECT_EQ(top[0].m_size, 100u);
+    EXPECT_EQ(top[2].m_attributes, 0x8020);  // an empty archive is still a listed archive
+    EXPECT_EQ(top[2].m_childIndex, 4);
+    EXPECT_EQ(top[3].m_attributes, 0x20);  // rejected: a plain file with the handler's result
+    EXPECT_EQ(top[3].m_childIndex, -1);
+    EXPECT_EQ(top[4].m_childIndex, 0);  // the FIFO is never handed over
+    EXPECT_EQ(top[5].m_childIndex, 0);  // nor the link
     EXPECT_EQ(root.m_fileCount, 7u) << "members are not counted";
     EXPECT_EQ(root.m_folderCount, 1u);
     EXPECT_EQ(test::g_script.Count("CheckArchiveW /media/disc/pipe.zip"), 0);

@@ -99,8 +99,8 @@ CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t attributes
     entry->m_name = std::move(name);
     entry->m_attributes = attributes;
     entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
+    array.m_entries.push_back(std::move(*entry));
+    return array.m_entries.back();
 }
 
 CFileArray& AddArray(CRootEntry& root, std::u16string path) {

@@ -197,7 +197,7 @@ TEST_F(TextListingTest, ReadingStreamIsLeftAlone) {
     WriteVolumeListing(stream, *roots[0], ListingFormat::Csv, NoTypeNames());
     WriteFolderListing(stream, *roots[0]->m_folders[0], ListingFormat::Csv, roots[0]->m_folders, u"\\", FA_DIRECTORY,
                        NoTypeNames());
-    WriteEntryLine(stream, ListingFormat::Csv, *roots[0]->m_folders[0]->m_entries[0], NoTypeNames());
+    WriteEntryLine(stream, ListingFormat::Csv, roots[0]->m_folders[0]->m_entries[0], NoTypeNames());
     EXPECT_TRUE(stream.Output().empty());
     EXPECT_EQ(stream.Remaining(), 3u);
 }
@@ -354,8 +354,8 @@ TEST_F(TextListingTest, FoldersFirstThenNamesStable) {
     const std::u16string listing = Listing(roots, ListingFormat::SpaceAligned, NoTypeNames());
     EXPECT_EQ(EntryLines(listing, u"  ディレクトリは  \\"), expected);
     // The catalogue itself keeps its order.
-    EXPECT_EQ(top.m_entries[0]->m_name, u"b.txt");
-    EXPECT_EQ(top.m_entries[6]->m_name, u"Adir");
+    EXPECT_EQ(top.m_entries[0].m_name, u"b.txt");
+    EXPECT_EQ(top.m_entries[6].m_name, u"Adir");
 }
 
 TEST_F(TextListingTest, LargeFolderSortsStably) {

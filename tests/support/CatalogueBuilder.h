@@ -17,8 +17,8 @@ inline CFileEntry& AddEntry(CFileArray& array, std::u16string name, uint16_t att
     entry->m_size = size;
     entry->m_time = time;
     entry->m_childIndex = childIndex;
-    array.m_entries.push_back(std::move(entry));
-    return *array.m_entries.back();
+    array.m_entries.push_back(std::move(*entry));
+    return array.m_entries.back();
 }
 
 inline CFileArray& AddArray(CRootEntry& root, std::u16string path) {

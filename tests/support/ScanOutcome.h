@@ -83,7 +83,7 @@ inline ScannedCatalogue ReadAndMatch(std::span<const uint8_t> data, HeaderAccept
         CScannedVolume& volume = volumes.emplace_back();
         for (size_t a = 0; a < root->m_folders.size(); ++a) {
             for (const auto& entry : root->m_folders[a]->m_entries)
-                if (entry->MatchName(pattern)) volume.AddEntry(uint32_t(a), *entry);
+                if (entry.MatchName(pattern)) volume.AddEntry(uint32_t(a), entry);
             root->m_folders[a]->m_entries.clear();
         }
         volume.m_root = std::move(root);
