@@ -125,19 +125,74 @@ void ReleaseAppliedBlocks(CRootEntry& root) {
     }
 }
 
+namespace {
+
+struct TextRecordIn {
+    uint32_t number;
+    std::u16string text;
+};
+
+// How many of block 1's values go to marked entries, of markerCount.
+uint64_t HandedOutValues(const std::vector<uint8_t>& block, uint32_t markerCount) {
+    const uint32_t count = Get32(block.data());
+    const uint64_t wanted = count ? count - 1 : 0;
+    return std::min<uint64_t>({wanted, markerCount, (block.size() - 12) / 8});
+}
+
+// The text records of block 1 when all its values were handed out (else
+// none apply); a record that runs past the end of the block ends them.
+std::vector<TextRecordIn> TextRecords(const std::vector<uint8_t>& block, uint32_t markerCount) {
+    std::vector<TextRecordIn> records;
+    const uint32_t count = Get32(block.data());
+    const uint64_t handedOut = HandedOutValues(block, markerCount);
+    if (count == 0 || handedOut != uint64_t(count) - 1) return records;
+    const uint8_t* const data = block.data();
+    const size_t end = block.size();
+    size_t at = 12 + 8 * size_t(handedOut);
+    while (at + 8 <= end) {
+        const uint32_t number = Get32(data + at);
+        const uint64_t length = Get32(data + at + 4);
+        if (length * 2 > end - at - 8) break;
+        std::u16string text(static_cast<size_t>(length), u'\0');
+        std::memcpy(text.data(), data + at + 8, length * 2);
+        records.push_back({number, std::move(text)});
+        at += 8 + length * 2;
+    }
+    return records;
+}
+
+}  // namespace
+
 void ApplyExtensionBlocks(CRootEntry& root) {
     const auto& blocks = root.m_extBlocks;
-    std::vector<CNumberedEntry> entries;
-    uint32_t markers = 0;
     // Only block 1 reaches the entries; without it no list is needed.
-    if (blocks.size() >= 2 && blocks[1].size() >= 12) {
-        uint32_t number = 0;
-        ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
-            const uint32_t marker = entry.m_size == kSizeMarker ? markers++ : kNoMarker;
-            entries.push_back({&entry.m_size, &entry.m_extraText, ++number, marker});
-        });
+    if (blocks.size() < 2 || blocks[1].size() < 12) {
+        ApplyExtensionBlocks(root, {}, 0, 0);
+        return;
     }
-    ApplyExtensionBlocks(root, entries, uint32_t(entries.size()), markers);
+    // The list holds only the entries block 1 can reach: those with the
+    // size marker and those a text record names, not every entry.
+    uint32_t entryCount = 0;
+    uint32_t markers = 0;
+    ForEachEntryInFileOrder(root, [&](const CFileEntry& entry) {
+        ++entryCount;
+        markers += entry.m_size == kSizeMarker;
+    });
+    std::vector<uint32_t> named;
+    for (const TextRecordIn& record : TextRecords(blocks[1], markers)) named.push_back(record.number);
+    std::sort(named.begin(), named.end());
+    std::vector<CNumberedEntry> entries;
+    entries.reserve(std::min<size_t>(size_t(markers) + named.size(), entryCount));
+    uint32_t number = 0;
+    uint32_t marker = 0;
+    ForEachEntryInFileOrder(root, [&](CFileEntry& entry) {
+        ++number;
+        const bool marked = entry.m_size == kSizeMarker;
+        if (marked || std::binary_search(named.begin(), named.end(), number))
+            entries.push_back({&entry.m_size, &entry.m_extraText, number, marked ? marker : kNoMarker});
+        marker += marked;
+    });
+    ApplyExtensionBlocks(root, entries, entryCount, markers);
 }
 
 void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entries, uint32_t entryCount,
@@ -151,36 +206,17 @@ void ApplyExtensionBlocks(CRootEntry& root, std::span<const CNumberedEntry> entr
 
     const std::vector<uint8_t>& block = blocks[1];
     const uint8_t* const data = block.data();
-    const size_t end = block.size();
-    const uint32_t count = Get32(data);
     root.m_usedBytes = Get64(data + 4);
     root.m_size = root.m_usedBytes;
 
     // The further values go to the entries holding the size marker, in file
     // order, as long as there are values and marked entries.
-    const uint64_t wanted = count ? count - 1 : 0;
-    const uint64_t handedOut = std::min<uint64_t>({wanted, markerCount, (end - 12) / 8});
+    const uint64_t handedOut = HandedOutValues(block, markerCount);
     for (const CNumberedEntry& e : entries)
         if (e.m_markerOrdinal < handedOut) *e.m_size = Get64(data + 12 + 8 * size_t(e.m_markerOrdinal));
-    if (count == 0 || handedOut != wanted) return;
 
-    // Text records follow the values; a record that runs past the end of
-    // the block ends the reading.
-    struct Record {
-        uint32_t number;
-        std::u16string text;
-    };
-    std::vector<Record> records;
-    size_t at = 12 + 8 * size_t(handedOut);
-    while (at + 8 <= end) {
-        const uint32_t number = Get32(data + at);
-        const uint64_t length = Get32(data + at + 4);
-        if (length * 2 > end - at - 8) break;
-        std::u16string text(static_cast<size_t>(length), u'\0');
-        std::memcpy(text.data(), data + at + 8, length * 2);
-        records.push_back({number, std::move(text)});
-        at += 8 + length * 2;
-    }
+    // Text records follow the values.
+    std::vector<TextRecordIn> records = TextRecords(block, markerCount);
     size_t next = 0;
     if (next < records.size() && records[next].number == 0) {
         // The full comment counts only while block 0 still says the same.
