@@ -76,20 +76,31 @@ auto Guarded(F&& decode) {
 
 }  // namespace
 
+namespace {
+
+void WriteWholeCatalogue(CCatalogueStream& stream, const std::vector<CRootEntry*>& roots) {
+    WriteHeader(stream);
+    stream.WriteCount(roots.size());
+    for (CRootEntry* root : roots) {
+        stream.WriteObjectTag(CRootEntry::s_class);
+        root->Serialize(stream);
+    }
+    for (CRootEntry* root : roots) root->m_icons.Serialize(stream);
+    for (CRootEntry* root : roots) SerializeExtensionList(stream, *root);
+}
+
+// The piece a save hands to the file at a time.
+constexpr size_t kSavePiece = 1 << 20;
+
+}  // namespace
+
 std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots) {
     return Guarded([&] {
         CCatalogueStream stream;
         size_t estimate = kHeaderSize;
         for (const CRootEntry* root : roots) estimate += EstimatedSize(*root);
         stream.ReserveOutput(estimate);
-        WriteHeader(stream);
-        stream.WriteCount(roots.size());
-        for (CRootEntry* root : roots) {
-            stream.WriteObjectTag(CRootEntry::s_class);
-            root->Serialize(stream);
-        }
-        for (CRootEntry* root : roots) root->m_icons.Serialize(stream);
-        for (CRootEntry* root : roots) SerializeExtensionList(stream, *root);
+        WriteWholeCatalogue(stream, roots);
         return stream.TakeOutput();
     });
 }
@@ -252,7 +263,12 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> data) {
+void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data) {
+    WriteFileReplacingWith(path, [&](const FileWriteFunction& write) { write(data); });
+}
+
+void WriteFileReplacingWith(const std::string& requested,
+                            const std::function<void(const FileWriteFunction&)>& produce) {
     // Saving through a symbolic link replaces the file it points to, not the
     // link.
     std::string path = requested;
@@ -283,19 +299,32 @@ void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> d
     const int fd =
         CreateLockedTemporaryFile(slash == std::string::npos ? std::string() : path.substr(0, slash + 1), temp);
     if (fd < 0) ThrowFileError(errno, path);
+    bool closed = false;
     auto fail = [&](int err) {
         ::unlink(temp.c_str());
         ::close(fd);
+        closed = true;
         ThrowFileError(err, path);
     };
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
+    const FileWriteFunction write = [&](std::span<const uint8_t> data) {
+        size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                fail(errno);
+            }
+            done += size_t(n);
         }
-        done += size_t(n);
+    };
+    try {
+        produce(write);
+    } catch (...) {
+        if (!closed) {
+            ::unlink(temp.c_str());
+            ::close(fd);
+        }
+        throw;
     }
     if (existed) {
         if (::fchmod(fd, mode) != 0) fail(errno);
@@ -325,8 +354,18 @@ RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance)
 }
 
 void SaveCatalogueFile(const std::string& path, const std::vector<CRootEntry*>& roots) {
-    const std::vector<uint8_t> data = WriteCatalogue(roots);
-    WriteFileReplacing(path, data);
+    // The catalogue goes to the temporary file piece by piece: a large one
+    // is never held whole in memory, and a failure on the way leaves the
+    // existing file as it was.
+    WriteFileReplacingWith(path, [&](const FileWriteFunction& write) {
+        Guarded([&] {
+            CCatalogueStream stream;
+            stream.SetOutputSink(write, kSavePiece);
+            WriteWholeCatalogue(stream, roots);
+            stream.FlushOutput();
+            return 0;
+        });
+    });
 }
 
 }  // namespace volcatra

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -64,6 +65,11 @@ std::optional<std::span<const uint8_t>> ReadRegularCatalogueInto(const std::stri
                                                                  std::vector<uint8_t>& buffer,
                                                                  const std::atomic<bool>* cancel = nullptr);
 void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
+// The same with the contents handed over in pieces: produce calls write for
+// each piece in turn. When produce or a write throws, the temporary file is
+// removed and the existing file stays as it was.
+using FileWriteFunction = std::function<void(std::span<const uint8_t>)>;
+void WriteFileReplacingWith(const std::string& path, const std::function<void(const FileWriteFunction&)>& produce);
 
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);
 void SaveCatalogueFile(const std::string& path, const std::vector<CRootEntry*>& roots);

@@ -103,6 +103,12 @@ void CCatalogueStream::ThrowTooManyObjects() {
 }
 
 void CCatalogueStream::WriteObjectTag(const CRuntimeClass& cls) {
+    if (m_sink && m_out.size() >= m_flushAt) FlushOutput();
+    if (&cls == m_lastWrittenClass) {
+        WriteClassReference(m_lastWrittenNumber);
+        TakeNumber();
+        return;
+    }
     const auto it = m_classNumbers.find(&cls);
     if (it == m_classNumbers.end()) {
         const size_t nameLength = std::strlen(cls.m_className);
@@ -113,13 +119,23 @@ void CCatalogueStream::WriteObjectTag(const CRuntimeClass& cls) {
         const uint32_t number = m_counter;
         TakeNumber();
         m_classNumbers.emplace(&cls, number);
-    } else if (it->second < kBigObjectTag) {
-        WriteU16(uint16_t(kClassTag | it->second));
+        m_lastWrittenClass = &cls;
+        m_lastWrittenNumber = number;
     } else {
-        WriteU16(kBigObjectTag);
-        WriteU32(kBigClassTag | it->second);
+        WriteClassReference(it->second);
+        m_lastWrittenClass = &cls;
+        m_lastWrittenNumber = it->second;
     }
     TakeNumber();  // the object's own number
+}
+
+void CCatalogueStream::WriteClassReference(uint32_t number) {
+    if (number < kBigObjectTag) {
+        WriteU16(uint16_t(kClassTag | number));
+    } else {
+        WriteU16(kBigObjectTag);
+        WriteU32(kBigClassTag | number);
+    }
 }
 
 void CCatalogueStream::ReadObjectTagOnce(const CRuntimeClass& expected) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -38,9 +39,8 @@ public:
 
     // Writing.
     void WriteBytes(const void* data, size_t size) {
-        const size_t at = m_out.size();
-        m_out.resize(at + size);
-        if (size) std::memcpy(m_out.data() + at, data, size);
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        m_out.insert(m_out.end(), bytes, bytes + size);
     }
     void WriteU8(uint8_t v) { m_out.push_back(v); }
     void WriteU16(uint16_t v) {
@@ -68,6 +68,17 @@ public:
     // Reserves room for the expected output so that a large catalogue is
     // written without repeated growth.
     void ReserveOutput(size_t size) { m_out.reserve(size); }
+    // Hands the output to `sink` in pieces of about `piece` bytes (between
+    // objects) instead of keeping all of it; FlushOutput hands over the rest.
+    void SetOutputSink(std::function<void(std::span<const uint8_t>)> sink, size_t piece) {
+        m_sink = std::move(sink);
+        m_flushAt = piece;
+        m_out.reserve(piece + piece / 4);
+    }
+    void FlushOutput() {
+        if (m_sink && !m_out.empty()) m_sink(m_out);
+        m_out.clear();
+    }
     const std::vector<uint8_t>& Output() const { return m_out; }
     std::vector<uint8_t> TakeOutput() { return std::move(m_out); }
 
@@ -159,6 +170,7 @@ private:
     }
     [[noreturn]] static void ThrowTooManyObjects();
     void ReadObjectTagOnce(const CRuntimeClass& expected);
+    void WriteClassReference(uint32_t number);
 
     bool m_storing;
     std::vector<uint8_t> m_out;
@@ -168,7 +180,12 @@ private:
 
     // Classes and objects share one numbering starting at 1.
     uint32_t m_counter = 1;
-    std::unordered_map<const CRuntimeClass*, uint32_t> m_classNumbers;     // writing
+    std::unordered_map<const CRuntimeClass*, uint32_t> m_classNumbers;  // writing
+    // The class written last and its number: lists repeat it object after object.
+    const CRuntimeClass* m_lastWrittenClass = nullptr;
+    uint32_t m_lastWrittenNumber = 0;
+    std::function<void(std::span<const uint8_t>)> m_sink;
+    size_t m_flushAt = 0;
     std::unordered_map<uint32_t, const CRuntimeClass*> m_classesByNumber;  // reading
     // The short reference tag read last and its class (a number keeps its
     // class for the whole stream); none at first, as no 16-bit value equals
