@@ -123,7 +123,7 @@ RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptanc
     });
 }
 
-RootList ReadCatalogue(IByteSource& source, size_t size, HeaderAcceptance acceptance, size_t windowSize) {
+RootList ReadCatalogue(IStreamSource& source, size_t size, HeaderAcceptance acceptance, size_t windowSize) {
     return Guarded([&] {
         CCatalogueStream stream(source, size, windowSize);
         return DecodeCatalogue(stream, acceptance);
@@ -337,7 +337,7 @@ void WriteFileReplacing(const std::string& requested, std::span<const uint8_t> d
 namespace {
 
 // The bytes of an open file, read where it stands.
-class CFileSource final : public IByteSource {
+class CFileSource final : public IStreamSource {
 public:
     CFileSource(int fd, const std::string& path) : m_fd(fd), m_path(path) {}
 

@@ -30,7 +30,7 @@ std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots);
 std::vector<uint8_t> WriteCatalogue(const RootList& roots);
 
 class CCatalogueStream;
-class IByteSource;
+class IStreamSource;
 
 // Reads and checks the 64-byte header. Throws CatalogueError (Format, with
 // HeaderRejected set when the text or version is not accepted).
@@ -41,7 +41,7 @@ RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptanc
 // The same from the first `size` bytes of source, read in pieces into a
 // window of windowSize bytes as they are decoded (see CCatalogueStream);
 // failures of the source pass through.
-RootList ReadCatalogue(IByteSource& source, size_t size, HeaderAcceptance acceptance, size_t windowSize);
+RootList ReadCatalogue(IStreamSource& source, size_t size, HeaderAcceptance acceptance, size_t windowSize);
 
 // The volume payload: one root's record without tag, its icon-store block
 // and its extension list, in a stream of its own.

@@ -25,7 +25,7 @@ CCatalogueStream::CCatalogueStream() : m_storing(true) {}
 CCatalogueStream::CCatalogueStream(std::span<const uint8_t> data)
     : m_storing(false), m_data(data.data()), m_end(data.size()) {}
 
-CCatalogueStream::CCatalogueStream(IByteSource& source, size_t size, size_t windowSize)
+CCatalogueStream::CCatalogueStream(IStreamSource& source, size_t size, size_t windowSize)
     : m_storing(false), m_unread(size), m_source(&source) {
     // The window never needs to hold more than the whole input.
     m_windowSize = std::min(std::max(windowSize, size_t(1)), size);

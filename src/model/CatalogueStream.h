@@ -32,9 +32,9 @@ inline constexpr uint32_t kBigTimeMarker = 0x8000000A;
 inline constexpr size_t kStreamWindowSize = size_t(256) << 10;
 
 // Bytes read in order from somewhere else than memory.
-class IByteSource {
+class IStreamSource {
 public:
-    virtual ~IByteSource() = default;
+    virtual ~IStreamSource() = default;
     // Reads up to size (> 0) bytes into out and returns how many it read;
     // 0 at the end of the source. Failures throw CatalogueError.
     virtual size_t Read(uint8_t* out, size_t size) = 0;
@@ -52,7 +52,7 @@ public:
     // remain. Never more than `size` bytes are asked from the source: a
     // source that ends before them fails as data that ends early, and
     // whatever follows them is not read.
-    CCatalogueStream(IByteSource& source, size_t size, size_t windowSize = kStreamWindowSize);
+    CCatalogueStream(IStreamSource& source, size_t size, size_t windowSize = kStreamWindowSize);
     CCatalogueStream(const CCatalogueStream&) = delete;
     CCatalogueStream& operator=(const CCatalogueStream&) = delete;
 
@@ -219,7 +219,7 @@ private:
     // of the input follow m_end (not read yet); both 0 over memory.
     size_t m_windowOffset = 0;
     size_t m_unread = 0;
-    IByteSource* m_source = nullptr;
+    IStreamSource* m_source = nullptr;
     std::unique_ptr<uint8_t[]> m_window;
     size_t m_windowSize = 0;
 

@@ -43,7 +43,7 @@ inline void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) 
 
 // Serves bytes in pieces of at most `piece` bytes, as a file may; fails as
 // a damaged disk does once `failAt` bytes have been served.
-class CPieceSource final : public IByteSource {
+class CPieceSource final : public IStreamSource {
 public:
     CPieceSource(std::span<const uint8_t> bytes, size_t piece, size_t failAt = SIZE_MAX)
         : m_bytes(bytes), m_piece(piece), m_failAt(failAt) {}
