@@ -131,8 +131,9 @@ public:
     // input (see above for how long they stay there). Reads nothing and
     // returns false when the next text has another form.
     bool ReadShortWideText(std::span<const uint8_t>& bytes) {
-        // Where the longest such text fits in the bytes at hand, as it does
-        // but near the end of the window, one check covers its length too.
+        // Unless the bytes at hand end within reach of the longest such text
+        // (near the end of the data or of the window), this one check
+        // covers the text's length as well.
         if (m_end - m_pos < kShortWideTextLimit) [[unlikely]]
             return ReadShortWideTextNearEnd(bytes);
         const uint8_t* p = m_data + m_pos;
