@@ -112,17 +112,32 @@ std::vector<uint8_t> WriteCatalogue(const RootList& roots) {
     return WriteCatalogue(plain);
 }
 
+namespace {
+
+RootList DecodeCatalogue(CCatalogueStream& stream, HeaderAcceptance acceptance) {
+    ReadCatalogueHeader(stream, acceptance);
+    const uint32_t count = stream.ReadCount();
+    RootList roots;
+    roots.reserve(stream.SafeReserve(count, 2));
+    for (uint32_t i = 0; i < count; ++i) roots.push_back(stream.ReadObjectAs<CRootEntry>());
+    for (auto& root : roots) root->m_icons.Serialize(stream);
+    for (auto& root : roots) SerializeExtensionList(stream, *root);
+    return roots;
+}
+
+}  // namespace
+
 RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance) {
     return Guarded([&] {
         CCatalogueStream stream(data);
-        ReadCatalogueHeader(stream, acceptance);
-        const uint32_t count = stream.ReadCount();
-        RootList roots;
-        roots.reserve(stream.SafeReserve(count, 2));
-        for (uint32_t i = 0; i < count; ++i) roots.push_back(stream.ReadObjectAs<CRootEntry>());
-        for (auto& root : roots) root->m_icons.Serialize(stream);
-        for (auto& root : roots) SerializeExtensionList(stream, *root);
-        return roots;
+        return DecodeCatalogue(stream, acceptance);
+    });
+}
+
+RootList ReadCatalogue(IStreamSource& source, size_t size, HeaderAcceptance acceptance, size_t windowSize) {
+    return Guarded([&] {
+        CCatalogueStream stream(source, size, windowSize);
+        return DecodeCatalogue(stream, acceptance);
     });
 }
 
@@ -348,9 +363,50 @@ void WriteFileReplacingWith(const std::string& requested,
     }
 }
 
+namespace {
+
+// The bytes of an open file, read where it stands.
+class CFileSource final : public IStreamSource {
+public:
+    CFileSource(int fd, const std::string& path) : m_fd(fd), m_path(path) {}
+
+    size_t Read(uint8_t* out, size_t size) override {
+        for (;;) {
+            const ssize_t n = ::read(m_fd, out, size);
+            if (n >= 0) return size_t(n);
+            if (errno != EINTR) ThrowFileError(errno, m_path);
+        }
+    }
+
+private:
+    int m_fd;
+    const std::string& m_path;
+};
+
+}  // namespace
+
+RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance, size_t windowSize) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError(errno, path);
+    const CFileCloser closer(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) ThrowFileError(errno, path);
+    if (S_ISDIR(st.st_mode)) ThrowFileError(EISDIR, path);
+    // A regular file is decoded as it is read, from the size it has now.
+    // Anything else, and files that tell no size (as those of /proc do), is
+    // read to its end first.
+    if (!S_ISREG(st.st_mode) || st.st_size <= 0) {
+        std::vector<uint8_t> data;
+        const size_t hint = S_ISREG(st.st_mode) ? 0 : 65536;
+        const size_t size = ReadToEnd(fd, hint, 0, path, data, nullptr)->size();
+        return ReadCatalogue(std::span<const uint8_t>(data.data(), size), acceptance);
+    }
+    CFileSource source(fd, path);
+    return ReadCatalogue(source, size_t(st.st_size), acceptance, windowSize);
+}
+
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance) {
-    const std::vector<uint8_t> data = ReadWholeFile(path);
-    return ReadCatalogue(data, acceptance);
+    return LoadCatalogueFile(path, acceptance, kStreamWindowSize);
 }
 
 void SaveCatalogueFile(const std::string& path, const std::vector<CRootEntry*>& roots) {

@@ -31,6 +31,7 @@ std::vector<uint8_t> WriteCatalogue(const std::vector<CRootEntry*>& roots);
 std::vector<uint8_t> WriteCatalogue(const RootList& roots);
 
 class CCatalogueStream;
+class IStreamSource;
 
 // Reads and checks the 64-byte header. Throws CatalogueError (Format, with
 // HeaderRejected set when the text or version is not accepted).
@@ -38,13 +39,17 @@ void ReadCatalogueHeader(CCatalogueStream& stream, HeaderAcceptance acceptance);
 
 // Decodes a catalogue file. Throws CatalogueError (Format or General).
 RootList ReadCatalogue(std::span<const uint8_t> data, HeaderAcceptance acceptance);
+// The same from the first `size` bytes of source, read in pieces into a
+// window of windowSize bytes as they are decoded (see CCatalogueStream);
+// failures of the source pass through.
+RootList ReadCatalogue(IStreamSource& source, size_t size, HeaderAcceptance acceptance, size_t windowSize);
 
 // The volume payload: one root's record without tag, its icon-store block
 // and its extension list, in a stream of its own.
 std::vector<uint8_t> WriteVolumePayload(CRootEntry& root);
 std::unique_ptr<CRootEntry> ReadVolumePayload(std::span<const uint8_t> data);
 
-// Files on disk. Reading loads the whole file first; writing goes to a
+// Files on disk. ReadWholeFile loads the whole file; writing goes to a
 // temporary file beside the target (see TemporaryFiles.h), flushed to disk
 // and renamed over it, so a failed save leaves an existing file untouched.
 // Before it writes, a save removes the temporaries that writers which died
@@ -71,7 +76,13 @@ void WriteFileReplacing(const std::string& path, std::span<const uint8_t> data);
 using FileWriteFunction = std::function<void(std::span<const uint8_t>)>;
 void WriteFileReplacingWith(const std::string& path, const std::function<void(const FileWriteFunction&)>& produce);
 
+// Opens a catalogue file, decoding a regular file while it reads it through
+// a window (of kStreamWindowSize bytes unless given), so that the file is
+// never held whole. Throws the CatalogueError that ReadWholeFile and
+// ReadCatalogue throw. A file that becomes shorter while it is read fails as
+// data that ends early; bytes added to it meanwhile are not read.
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance);
+RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance, size_t windowSize);
 void SaveCatalogueFile(const std::string& path, const std::vector<CRootEntry*>& roots);
 
 }  // namespace volcatra

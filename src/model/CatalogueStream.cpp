@@ -1,5 +1,6 @@
 #include "model/CatalogueStream.h"
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 
@@ -23,6 +24,106 @@ CCatalogueStream::CCatalogueStream() : m_storing(true) {}
 
 CCatalogueStream::CCatalogueStream(std::span<const uint8_t> data)
     : m_storing(false), m_data(data.data()), m_end(data.size()) {}
+
+CCatalogueStream::CCatalogueStream(IStreamSource& source, size_t size, size_t windowSize)
+    : m_storing(false), m_unread(size), m_source(&source) {
+    // The window never needs to hold more than the whole input.
+    m_windowSize = std::min(std::max(windowSize, size_t(1)), size);
+    if (m_windowSize) m_window = std::make_unique_for_overwrite<uint8_t[]>(m_windowSize);
+    m_data = m_window.get();
+}
+
+void CCatalogueStream::ThrowEndOfData() {
+    throw CatalogueError::Format("data ends early", FormatErrorCause::EndOfData);
+}
+
+void CCatalogueStream::NeedMore(size_t size) {
+    // Over memory the bytes at hand are all there are.
+    if (Remaining() < size) ThrowEndOfData();
+    Refill(size);
+}
+
+void CCatalogueStream::TopUp(size_t size) {
+    if (m_source) Refill(std::min(size, Remaining()));
+}
+
+void CCatalogueStream::Refill(size_t size) {
+    const size_t held = m_end - m_pos;
+    if (held >= size) return;
+    if (size > m_windowSize) {
+        auto grown = std::make_unique_for_overwrite<uint8_t[]>(size);
+        if (held) std::memcpy(grown.get(), m_data + m_pos, held);
+        m_window = std::move(grown);
+        m_windowSize = size;
+    } else if (m_pos && held) {
+        std::memmove(m_window.get(), m_data + m_pos, held);
+    }
+    m_windowOffset += m_pos;
+    m_data = m_window.get();
+    m_pos = 0;
+    m_end = held;
+    // Fill the whole window when the input has the bytes: fewer, larger
+    // reads.
+    while (m_end < size) {
+        const size_t got = m_source->Read(m_window.get() + m_end, std::min(m_windowSize - m_end, m_unread));
+        // A file that became shorter since its size was taken.
+        if (got == 0) ThrowEndOfData();
+        m_end += got;
+        m_unread -= got;
+    }
+}
+
+void CCatalogueStream::ReadInto(uint8_t* out, size_t size) {
+    const size_t held = std::min(size, m_end - m_pos);
+    if (held) std::memcpy(out, m_data + m_pos, held);
+    m_pos += held;
+    out += held;
+    size -= held;
+    if (size == 0) return;
+    // Here the input goes on past the bytes at hand: a source is read.
+    if (size < m_windowSize) {
+        Refill(size);
+        std::memcpy(out, m_data, size);
+        m_pos = size;
+        return;
+    }
+    // As much as the window or more goes straight to its place.
+    m_windowOffset += m_end;
+    m_pos = m_end = 0;
+    while (size) {
+        const size_t got = m_source->Read(out, size);
+        if (got == 0) ThrowEndOfData();
+        out += got;
+        size -= got;
+        m_unread -= got;
+        m_windowOffset += got;
+    }
+}
+
+bool CCatalogueStream::ReadShortWideTextNearEnd(std::span<const uint8_t>& bytes) {
+    TopUp(4);
+    if (m_end - m_pos < 4) return false;
+    const uint8_t* p = m_data + m_pos;
+    if (p[0] != 0xFF || p[1] != 0xFE || p[2] != 0xFF || p[3] == 0xFF) return false;
+    const size_t size = size_t(p[3]) * sizeof(char16_t);
+    TopUp(4 + size);
+    if (m_end - m_pos - 4 < size) return false;
+    bytes = std::span<const uint8_t>(m_data + m_pos + 4, size);
+    m_pos += 4 + size;
+    return true;
+}
+
+std::vector<uint8_t> CCatalogueStream::ReadBlock(size_t size) {
+    if (Remaining() < size) ThrowEndOfData();
+    if (m_end - m_pos >= size) {
+        const uint8_t* p = m_data + m_pos;
+        m_pos += size;
+        return std::vector<uint8_t>(p, p + size);
+    }
+    std::vector<uint8_t> block(size);
+    ReadInto(block.data(), size);
+    return block;
+}
 
 void CCatalogueStream::WriteText(std::u16string_view text) {
     const uint64_t length = text.size();
@@ -69,9 +170,15 @@ std::u16string CCatalogueStream::ReadText() {
         }
     }
     if (wide) {
-        const uint8_t* p = Need(length * sizeof(char16_t));
+        const size_t size = size_t(length) * sizeof(char16_t);
+        if (Remaining() < size) ThrowEndOfData();
         std::u16string text(static_cast<size_t>(length), u'\0');
-        std::memcpy(text.data(), p, length * sizeof(char16_t));
+        if (m_end - m_pos >= size) {
+            std::memcpy(text.data(), m_data + m_pos, size);
+            m_pos += size;
+        } else {
+            ReadInto(reinterpret_cast<uint8_t*>(text.data()), size);
+        }
         return text;
     }
     const uint8_t* p = Need(length);

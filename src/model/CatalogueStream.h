@@ -4,6 +4,11 @@
 // Every read checks the bytes that remain before it takes or allocates
 // anything, so damaged input ends in a CatalogueError, never in a crash or
 // in an allocation sized by an unchecked count.
+//
+// A reading stream decodes either bytes that lie in memory as a whole or
+// the bytes of a source of known size (a file) that it reads in pieces into
+// a window buffer as decoding goes, so that a large file is never held
+// whole.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +30,17 @@ namespace volcatra {
 inline constexpr uint32_t kMaxStreamNumbers = 0x3FFFFFFE;
 // A time that does not fit the 32-bit item follows this marker in 64 bits.
 inline constexpr uint32_t kBigTimeMarker = 0x8000000A;
+// The window a stream over a byte source reads its source into.
+inline constexpr size_t kStreamWindowSize = size_t(256) << 10;
+
+// Bytes read in order from somewhere else than memory.
+class IStreamSource {
+public:
+    virtual ~IStreamSource() = default;
+    // Reads up to size (> 0) bytes into out and returns how many it read;
+    // 0 at the end of the source. Failures throw CatalogueError.
+    virtual size_t Read(uint8_t* out, size_t size) = 0;
+};
 
 class CTextStore;
 
@@ -34,6 +50,15 @@ public:
     CCatalogueStream();
     // A stream that reads the given bytes (which must outlive it).
     explicit CCatalogueStream(std::span<const uint8_t> data);
+    // A stream that reads `size` bytes from source (which must outlive it)
+    // through a window of windowSize bytes; a read that needs more bytes at
+    // once than the window holds grows it, once those bytes are known to
+    // remain. Never more than `size` bytes are asked from the source: a
+    // source that ends before them fails as data that ends early, and
+    // whatever follows them is not read.
+    CCatalogueStream(IStreamSource& source, size_t size, size_t windowSize = kStreamWindowSize);
+    CCatalogueStream(const CCatalogueStream&) = delete;
+    CCatalogueStream& operator=(const CCatalogueStream&) = delete;
 
     bool IsStoring() const { return m_storing; }
 
@@ -83,10 +108,19 @@ public:
     std::vector<uint8_t> TakeOutput() { return std::move(m_out); }
 
     // Reading.
-    size_t Remaining() const { return m_end - m_pos; }
-    size_t Position() const { return m_pos; }
+    //
+    // Pointers and spans into the input (Need, ReadShortWideText) stay valid
+    // as long as the data of a stream over memory; in a stream over a byte
+    // source they are valid only up to the next read of any kind, which may
+    // move or refill the window.
+
+    // The bytes of the whole input after the read position.
+    size_t Remaining() const { return (m_end - m_pos) + m_unread; }
+    // The read position from the start of the input.
+    size_t Position() const { return m_windowOffset + m_pos; }
     const uint8_t* Need(size_t size) {
-        if (Remaining() < size) throw CatalogueError::Format("data ends early", FormatErrorCause::EndOfData);
+        if (m_end - m_pos < size) [[unlikely]]
+            NeedMore(size);
         const uint8_t* p = m_data + m_pos;
         m_pos += size;
         return p;
@@ -104,10 +138,7 @@ public:
         const uint64_t lo = ReadU32();
         return lo | uint64_t(ReadU32()) << 32;
     }
-    std::vector<uint8_t> ReadBlock(size_t size) {
-        const uint8_t* p = Need(size);
-        return std::vector<uint8_t>(p, p + size);
-    }
+    std::vector<uint8_t> ReadBlock(size_t size);
     std::u16string ReadText();
     // The store that texts of entries read from this stream go into, if any
     // (set while a volume's arrays are read).
@@ -115,13 +146,17 @@ public:
     void SetTextStore(CTextStore* store) { m_textStore = store; }
     // Reads a text in the short wide form (under 255 characters) without
     // copying it: bytes gets its UTF-16LE characters where they lie in the
-    // data. Reads nothing and returns false when the next text has another
-    // form.
+    // input (see above for how long they stay there). Reads nothing and
+    // returns false when the next text has another form.
     bool ReadShortWideText(std::span<const uint8_t>& bytes) {
+        // Unless the bytes at hand end within reach of the longest such text
+        // (near the end of the data or of the window), this one check
+        // covers the text's length as well.
+        if (m_end - m_pos < kShortWideTextLimit) [[unlikely]]
+            return ReadShortWideTextNearEnd(bytes);
         const uint8_t* p = m_data + m_pos;
-        if (Remaining() < 4 || p[0] != 0xFF || p[1] != 0xFE || p[2] != 0xFF || p[3] == 0xFF) return false;
+        if (p[0] != 0xFF || p[1] != 0xFE || p[2] != 0xFF || p[3] == 0xFF) return false;
         const size_t size = size_t(p[3]) * sizeof(char16_t);
-        if (Remaining() - 4 < size) return false;
         bytes = std::span<const uint8_t>(p + 4, size);
         m_pos += 4 + size;
         return true;
@@ -141,8 +176,10 @@ public:
     // Reads the tag of an object that must be of class `expected` and gives
     // the object its number; its record follows.
     void ReadObjectTag(const CRuntimeClass& expected) {
-        // Lists repeat one short tag for object after object.
-        if (Remaining() >= 2 && uint32_t(m_data[m_pos] | m_data[m_pos + 1] << 8) == m_knownShortTag &&
+        // Lists repeat one short tag for object after object. A tag that
+        // straddles the end of the window takes the general way, which
+        // reads it alike.
+        if (m_end - m_pos >= 2 && uint32_t(m_data[m_pos] | m_data[m_pos + 1] << 8) == m_knownShortTag &&
             m_knownShortTagClass == &expected) {
             m_pos += 2;
             TakeNumber();
@@ -164,6 +201,25 @@ public:
     }
 
 private:
+    // 4 bytes of length and up to 254 characters.
+    static constexpr size_t kShortWideTextLimit = 4 + 254 * sizeof(char16_t);
+
+    // The slow part of Need: fails unless `size` bytes remain, else makes
+    // the window hold them.
+    void NeedMore(size_t size);
+    // Makes the window of a stream over a source hold `size` bytes, or all
+    // that remain when fewer do; nothing over memory.
+    void TopUp(size_t size);
+    bool ReadShortWideTextNearEnd(std::span<const uint8_t>& bytes);
+    // Makes the window hold `size` (<= Remaining()) bytes from the read
+    // position on, moving what it holds to its front, growing it when it is
+    // too small and reading the source to fill it.
+    void Refill(size_t size);
+    // Copies the next size (<= Remaining()) bytes to out; what the window
+    // does not hold is read from the source straight into out.
+    void ReadInto(uint8_t* out, size_t size);
+    [[noreturn]] static void ThrowEndOfData();
+
     void TakeNumber() {
         if (m_counter >= kMaxStreamNumbers) ThrowTooManyObjects();
         ++m_counter;
@@ -174,9 +230,18 @@ private:
 
     bool m_storing;
     std::vector<uint8_t> m_out;
+    // The bytes at hand: the whole input over memory, the window over a
+    // source. m_pos is the read position and m_end the end of those bytes.
     const uint8_t* m_data = nullptr;
     size_t m_pos = 0;
     size_t m_end = 0;
+    // Over a source: where m_data starts in the input, and how many bytes
+    // of the input follow m_end (not read yet); both 0 over memory.
+    size_t m_windowOffset = 0;
+    size_t m_unread = 0;
+    IStreamSource* m_source = nullptr;
+    std::unique_ptr<uint8_t[]> m_window;
+    size_t m_windowSize = 0;
 
     // Classes and objects share one numbering starting at 1.
     uint32_t m_counter = 1;

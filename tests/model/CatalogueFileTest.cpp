@@ -17,11 +17,13 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "SampleCatalogue.h"
 #include "TestBytes.h"
 #include "model/CatalogueError.h"
 #include "model/CatalogueFile.h"
+#include "model/CatalogueStream.h"
 #include "model/ExtensionBlocks.h"
 #include "model/TemporaryFiles.h"
 
@@ -29,6 +31,7 @@ namespace volcatra {
 namespace {
 
 using test::Append;
+using test::CPieceSource;
 using test::Hex;
 
 std::vector<uint8_t> WorkedExampleBytes() {
@@ -66,8 +69,28 @@ RootList RoundTrip(RootList& roots) {
     return ReadCatalogue(bytes, HeaderAcceptance::Document);
 }
 
+// What a read ends in, as one comparable text: the bytes its volumes write
+// back into, or the failure.
+std::string Outcome(const std::function<RootList()>& read) {
+    try {
+        const std::vector<uint8_t> written = WriteCatalogue(read());
+        return "read " + std::string(written.begin(), written.end());
+    } catch (const CatalogueError& e) {
+        return "failure " + std::to_string(int(e.Kind())) + " " + std::to_string(int(e.FormatCause())) + " " +
+               std::to_string(int(e.Cause()));
+    }
+}
+
+// The failure reading bytes whole ends in, after checking that reading them
+// through a small window in small pieces ends in the same one.
 CatalogueFailure FailureOf(const std::vector<uint8_t>& bytes,
                            HeaderAcceptance acceptance = HeaderAcceptance::Document) {
+    const std::string whole = Outcome([&] { return ReadCatalogue(bytes, acceptance); });
+    const std::string streamed = Outcome([&] {
+        CPieceSource source(bytes, 3);
+        return ReadCatalogue(source, bytes.size(), acceptance, 5);
+    });
+    EXPECT_EQ(streamed, whole);
     try {
         ReadCatalogue(bytes, acceptance);
     } catch (const CatalogueError& e) {
@@ -508,6 +531,93 @@ TEST(CatalogueFile, VolumePayloadRoundTripAndNumbering) {
     }
 }
 
+// Catalogues that hold every form a reader meets: texts in the short and
+// the long wide form, narrow ones (written elsewhere) longer than a small
+// window, extra texts, comments, icons and extension blocks.
+std::vector<std::vector<uint8_t>> StreamingFixtures() {
+    std::vector<CFileEntry> entries;
+    entries.push_back(File(std::u16string(254, u'あ'), 1));
+    entries.push_back(File(std::u16string(300, u'b'), 2));
+    entries.push_back(File(u"", 5'000'000'000ull));
+    entries.push_back(File(u"c", 3));
+    RootList forms;
+    forms.push_back(RootWith(std::move(entries)));
+    forms[0]->m_folders[0]->m_entries[3].m_extraText = u"説明";
+    forms[0]->m_comment = u"コメント";
+    forms[0]->m_icons.m_images = {std::vector<uint8_t>(800, 0x5A), std::vector<uint8_t>(800, 0xA5)};
+
+    // The worked example with its volume name in the narrow form.
+    std::vector<uint8_t> narrow = WorkedExampleBytes();
+    const std::vector<uint8_t> wideName = Hex("FF FE FF 04 44 00 41 00 54 00 41 00");
+    const auto at = std::search(narrow.begin(), narrow.end(), wideName.begin(), wideName.end());
+    std::vector<uint8_t> narrowName = {40};
+    narrowName.resize(41, 'N');
+    narrow.insert(narrow.erase(at, at + long(wideName.size())), narrowName.begin(), narrowName.end());
+
+    RootList sample = MakeSampleCatalogue();
+    return {WorkedExampleBytes(), WriteCatalogue(sample), WriteCatalogue(forms), narrow};
+}
+
+// Windows so small that every number, tag and text straddles their end, and
+// sizes that put the end inside the longest short text, beside or inside an
+// icon; pieces as large as asked for, or a few bytes at a time.
+TEST(CatalogueFile, StreamedReadsEqualTheWholeRead) {
+    std::vector<size_t> windows;
+    for (size_t w = 1; w <= 17; ++w) windows.push_back(w);
+    for (size_t w : {31, 32, 33, 100, 509, 511, 512, 513, 799, 800, 801, 4096}) windows.push_back(w);
+    windows.push_back(kStreamWindowSize);
+    for (const std::vector<uint8_t>& bytes : StreamingFixtures()) {
+        const std::string whole = Outcome([&] { return ReadCatalogue(bytes, HeaderAcceptance::Document); });
+        ASSERT_TRUE(whole.starts_with("read ")) << whole;
+        for (size_t window : windows) {
+            for (size_t piece : {SIZE_MAX, size_t(1), size_t(7)}) {
+                const std::string streamed = Outcome([&] {
+                    CPieceSource source(bytes, piece);
+                    return ReadCatalogue(source, bytes.size(), HeaderAcceptance::Document, window);
+                });
+                EXPECT_EQ(streamed, whole) << bytes.size() << " bytes, window " << window << ", pieces " << piece;
+            }
+        }
+    }
+}
+
+// The size a file had when it was opened is the input: a file that became
+// shorter fails as data that ends early; one that grew is read as it was.
+// A read failure passes through unchanged.
+TEST(CatalogueFile, StreamedFileChangingSizeOrFailingEndsCleanly) {
+    RootList sample = MakeSampleCatalogue();
+    const std::vector<uint8_t> bytes = WriteCatalogue(sample);
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        const std::span<const uint8_t> prefix(bytes.data(), cut);
+        for (size_t window : {size_t(5), size_t(64)}) {
+            try {
+                CPieceSource shorter(prefix, 7);
+                ReadCatalogue(shorter, bytes.size(), HeaderAcceptance::Document, window);
+                ADD_FAILURE() << "cut " << cut;
+            } catch (const CatalogueError& e) {
+                EXPECT_EQ(e.Kind(), CatalogueFailure::Format) << "cut " << cut;
+                EXPECT_EQ(e.FormatCause(), FormatErrorCause::EndOfData) << "cut " << cut;
+            }
+            const std::string grown = Outcome([&] {
+                CPieceSource longer(bytes, 7);
+                return ReadCatalogue(longer, cut, HeaderAcceptance::Document, window);
+            });
+            EXPECT_EQ(grown, Outcome([&] { return ReadCatalogue(prefix, HeaderAcceptance::Document); })) << cut;
+        }
+    }
+    for (size_t failAt : {size_t(0), size_t(40), size_t(500)}) {
+        try {
+            CPieceSource failing(bytes, 100, failAt);
+            ReadCatalogue(failing, bytes.size(), HeaderAcceptance::Document, 64);
+            ADD_FAILURE() << failAt;
+        } catch (const CatalogueError& e) {
+            EXPECT_EQ(e.Kind(), CatalogueFailure::File) << failAt;
+            EXPECT_EQ(e.Cause(), FileErrorCause::HardIO) << failAt;
+            EXPECT_EQ(e.Path(), u"/media/disk/cat.fsr");
+        }
+    }
+}
+
 class CatalogueFileOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -610,6 +720,40 @@ TEST_F(CatalogueFileOnDisk, MissingFileCarriesCauseAndPath) {
         EXPECT_EQ(FileErrorText(e.Cause(), e.Path()),
                   std::u16string(path.begin(), path.end()) + u" が見つかりませんでした。");
     }
+}
+
+// A file is opened through the stream's window, whatever its size; a cut
+// file fails as a format error. A file that tells no size (those of /proc)
+// is read whole and fails with the read error that reading it whole gives.
+TEST_F(CatalogueFileOnDisk, OpeningReadsTheFileThroughTheWindow) {
+    const std::string path = m_dir + "/cat.fsr";
+    RootList sample = MakeSampleCatalogue();
+    const std::vector<uint8_t> bytes = WriteCatalogue(sample);
+    WriteFileReplacing(path, bytes);
+    for (size_t window : {size_t(1), size_t(13), kStreamWindowSize})
+        EXPECT_EQ(WriteCatalogue(LoadCatalogueFile(path, HeaderAcceptance::Document, window)), bytes) << window;
+
+    ASSERT_EQ(::truncate(path.c_str(), off_t(bytes.size() / 2)), 0);
+    try {
+        LoadCatalogueFile(path, HeaderAcceptance::Document);
+        ADD_FAILURE();
+    } catch (const CatalogueError& e) {
+        EXPECT_EQ(e.Kind(), CatalogueFailure::Format);
+        EXPECT_EQ(e.FormatCause(), FormatErrorCause::EndOfData);
+    }
+
+    const std::string unsized = "/proc/self/mem";  // size 0, reading its start fails with EIO
+    auto failure = [&](const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const CatalogueError& e) {
+            return std::to_string(int(e.Kind())) + " " + std::to_string(int(e.Cause()));
+        }
+        return std::string("none");
+    };
+    const std::string whole = failure([&] { ReadWholeFile(unsized); });
+    if (whole == "none") GTEST_SKIP() << unsized << " reads here";
+    EXPECT_EQ(failure([&] { LoadCatalogueFile(unsized, HeaderAcceptance::Document); }), whole);
 }
 
 // --- Temporary files left behind -------------------------------------------

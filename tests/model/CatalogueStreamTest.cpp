@@ -1,6 +1,8 @@
 // The primitive encodings of the catalogue stream: texts, counts, times.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "TestBytes.h"
 #include "model/CatalogueError.h"
 #include "model/CatalogueStream.h"
@@ -8,6 +10,7 @@
 namespace volcatra {
 namespace {
 
+using test::CPieceSource;
 using test::Hex;
 
 std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t n) {
@@ -104,6 +107,36 @@ TEST(CatalogueStream, CountsAndTimes) {
     EXPECT_EQ(in.ReadTime(), 0x4D7C6D00);
     EXPECT_EQ(in.ReadTime(), -1);
     EXPECT_EQ(in.ReadTime(), int64_t(int32_t(0x8000000A)));
+}
+
+// Over a source, texts in the short wide form are found where they lie
+// however the window's end falls: inside the length, inside the characters,
+// just before or after the longest one. Remaining and Position count the
+// whole input throughout.
+TEST(CatalogueStream, ShortWideTextsAcrossTheWindowEnd) {
+    const std::u16string texts[] = {u"",  std::u16string(254, u'x'), u"a", u"日本語", std::u16string(255, u'y'),
+                                    u"z", std::u16string(254, u'w')};
+    CCatalogueStream out;
+    for (const std::u16string& text : texts) out.WriteText(text);
+    const std::vector<uint8_t>& bytes = out.Output();
+    for (size_t window : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 511, 512, 513, 1000}) {
+        CPieceSource source(bytes, 5);
+        CCatalogueStream in(source, bytes.size(), window);
+        for (const std::u16string& text : texts) {
+            std::span<const uint8_t> raw;
+            if (text.size() < 255) {
+                ASSERT_TRUE(in.ReadShortWideText(raw)) << window << " " << text.size();
+                std::u16string got(raw.size() / 2, u'\0');
+                if (!raw.empty()) std::memcpy(got.data(), raw.data(), raw.size());
+                EXPECT_EQ(got, text);
+            } else {
+                EXPECT_FALSE(in.ReadShortWideText(raw));
+                EXPECT_EQ(in.ReadText(), text);
+            }
+            EXPECT_EQ(in.Position() + in.Remaining(), bytes.size());
+        }
+        EXPECT_EQ(in.Remaining(), 0u);
+    }
 }
 
 TEST(CatalogueStream, SafeReserveIsBoundedByTheData) {
