@@ -111,7 +111,7 @@ format:
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BUILD_DIR)-release
 
-# Reading a large tree with volcatra-cli read against find(1) over it.
+# Reading a large tree with volcatra-cli read against find(1) and ncdu(1) over it.
 bench-read: bench
 	bash bench/read_bench.sh $(BUILD_DIR)-release
 
