@@ -12,8 +12,8 @@ export LANG := C.UTF-8
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVOLCATRA_WERROR=ON
 JOBS := $(shell nproc)
 
-.PHONY: deps build run cli-demo screenshots translations test test-asan package package-check bench bench-read \
-	bench-image bench-search bench-gui fuzz fuzz-run format clean
+.PHONY: deps build run cli-demo screenshots translations test test-asan package package-check bench-build bench \
+	bench-read bench-image bench-search bench-gui fuzz fuzz-run format clean
 
 deps:
 	@bash scripts/install-deps
@@ -69,10 +69,13 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE gui
 
-bench: deps
+# The release build every benchmark runs from.
+bench-build: deps
 	@test -f $(BUILD_DIR)-release/build.ninja || $(CMAKE_CONFIGURE) -B $(BUILD_DIR)-release -DCMAKE_BUILD_TYPE=Release \
 	  -DVOLCATRA_BUILD_TESTS=OFF
 	cmake --build $(BUILD_DIR)-release -j $(JOBS)
+
+bench: bench-build
 	$(BUILD_DIR)-release/bench/catalogue_bench
 	bash bench/model_bench.sh $(BUILD_DIR)-release
 
@@ -111,19 +114,20 @@ format:
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BUILD_DIR)-release
 
-# Reading a large tree with volcatra-cli read against find(1) over it.
-bench-read: bench
+# Reading a large tree with volcatra-cli read against find(1) and ncdu(1) over it.
+bench-read: bench-build
 	bash bench/read_bench.sh $(BUILD_DIR)-release
 
 # Reading a 1 GB disc image of 50,000 files with volcatra-cli read against
 # isoinfo -l -R over the same image.
-bench-image: bench
+bench-image: bench-build
 	bash bench/image_bench.sh $(BUILD_DIR)-release
 
-# Opening a 1,000,000-entry catalogue in the desktop program, offscreen.
-bench-gui: build
-	$(BUILD_DIR)/tests/gui/volcatra-gui-bench $(BUILD_DIR)/src/cli/volcatra-cli
+# Opening catalogues of 1,000,000 and 10,000,000 entries in the desktop
+# program, offscreen, against volcatra-cli info; sorting a big folder; memory.
+bench-gui: bench-build
+	bash bench/gui_bench.sh $(BUILD_DIR)-release
 
 # Searching many catalogue files against grep(1) over the same names.
-bench-search: bench
+bench-search: bench-build
 	bash bench/search_bench.sh $(BUILD_DIR)-release
