@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <ctime>
+#include <deque>
 
 #include "browsing/CatalogueDocument.h"
 #include "browsing/ChildFrame.h"
@@ -189,6 +190,23 @@ void CFSListModel::Sort(int key) {
     const int column = key < 0 ? -key : key;
     if (column == SORT_KIND)
         for (int row = 0; row < int(m_rows.size()); ++row) KindText(row);
+    // The texts compared are taken once, not for every comparison: an
+    // entry's own name where it lies, a volume's display name kept here.
+    std::vector<std::u16string_view> texts;
+    std::deque<std::u16string> displayNames;
+    if (column == SORT_NAME || column == SORT_KIND) {
+        texts.resize(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            if (column == SORT_KIND) {
+                texts[i] = std::u16string_view(reinterpret_cast<const char16_t*>(m_kinds[i].utf16()),
+                                               size_t(m_kinds[i].size()));
+            } else if (IsRoot(m_rows[i])) {
+                texts[i] = displayNames.emplace_back(m_rows[i]->GetDisplayName());
+            } else {
+                texts[i] = m_rows[i]->m_name.view();
+            }
+        }
+    }
     // The kind texts travel with their rows.
     std::vector<size_t> order(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -199,13 +217,11 @@ void CFSListModel::Sort(int key) {
         if (d == 0) {
             switch (column) {
                 case SORT_NAME:
-                    d = CompareIgnoringAsciiCase(a->GetDisplayName(), b->GetDisplayName());
+                case SORT_KIND:
+                    d = CompareIgnoringAsciiCase(texts[ia], texts[ib]);
                     break;
                 case SORT_SIZE:
                     d = Compare3(int64_t(a->m_size), int64_t(b->m_size));
-                    break;
-                case SORT_KIND:
-                    d = CompareIgnoringAsciiCase(m_kinds[ia].toStdU16String(), m_kinds[ib].toStdU16String());
                     break;
                 case SORT_DATE:
                     d = Compare3(a->m_time, b->m_time);
