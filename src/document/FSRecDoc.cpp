@@ -143,9 +143,17 @@ bool CFSRecDoc::OnSaveDocument(const std::string& path) {
     // shows at once.
     const bool listing = m_saveFormat == SAVE_CSV || m_saveFormat == SAVE_PRN;
     try {
-        RunLongWork(kSavingText, path, listing, [this, &path]() {
-            const std::vector<uint8_t> bytes = Serialize();
-            WriteFileReplacing(path, bytes);
+        RunLongWork(kSavingText, path, listing, [this, listing, &path]() {
+            if (listing) {
+                const std::vector<uint8_t> bytes = Serialize();
+                WriteFileReplacing(path, bytes);
+                return;
+            }
+            // A catalogue goes to the file piece by piece, never held whole.
+            std::vector<CRootEntry*> roots;
+            roots.reserve(m_roots.size());
+            for (const auto& root : m_roots) roots.push_back(root.get());
+            SaveCatalogueFile(path, roots);
         });
     } catch (const CatalogueError& e) {
         ReportFailure(e, true);

@@ -649,36 +649,58 @@ TEST_F(CatalogueFileOnDisk, SaveReplacesAtomicallyAndKeepsPermissions) {
 }
 
 TEST_F(CatalogueFileOnDisk, WriteFailingHalfWayLeavesTheOldFileByteForByte) {
-    // A file-size limit makes the write fail part-way, as a full disk would.
+    // A file-size limit makes the write fail part-way, as a full disk would:
+    // within the first piece the save hands to the file, and after pieces
+    // have gone to it already.
     const std::string path = m_dir + "/cat.fsr";
     RootList small = MakeWorkedExample();
     SaveCatalogueFile(path, {small[0].get()});
     const std::vector<uint8_t> before = ReadWholeFile(path);
 
     std::vector<CFileEntry> entries;
-    for (int i = 0; i < 20000; ++i) entries.push_back(File(u"a-rather-long-file-name.txt", 1));
+    for (int i = 0; i < 50000; ++i) entries.push_back(File(u"a-rather-long-file-name.txt", 1));
     RootList big;
     big.push_back(RootWith(std::move(entries)));
+    const std::vector<uint8_t> bigBytes = WriteCatalogue(big);
+    ASSERT_GT(bigBytes.size(), size_t(3) << 20);
 
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = old;
-    limited.rlim_cur = 64 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    bool failed = false;
-    try {
-        SaveCatalogueFile(path, {big[0].get()});
-    } catch (const CatalogueError& e) {
-        failed = true;
-        EXPECT_EQ(e.Kind(), CatalogueFailure::File);
-        EXPECT_EQ(e.Cause(), FileErrorCause::DiskFull);
+    for (const rlim_t limit : {rlim_t(64 * 1024), rlim_t(5 << 19)}) {
+        SCOPED_TRACE(limit);
+        struct rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limited = old;
+        limited.rlim_cur = limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        bool failed = false;
+        try {
+            SaveCatalogueFile(path, {big[0].get()});
+        } catch (const CatalogueError& e) {
+            failed = true;
+            EXPECT_EQ(e.Kind(), CatalogueFailure::File);
+            EXPECT_EQ(e.Cause(), FileErrorCause::DiskFull);
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_TRUE(failed);
+        EXPECT_EQ(ReadWholeFile(path), before);
+        EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_TRUE(failed);
+
+    // Anything else that stops the writing on the way (here lack of
+    // memory) leaves the file as well.
+    EXPECT_THROW(WriteFileReplacingWith(path,
+                                        [&](const FileWriteFunction& write) {
+                                            write(bigBytes);
+                                            throw std::bad_alloc();
+                                        }),
+                 std::bad_alloc);
     EXPECT_EQ(ReadWholeFile(path), before);
     EXPECT_EQ(Listing(), std::vector<std::string>{"cat.fsr"});
+
+    // Without a limit the pieces make the same bytes as the whole.
+    SaveCatalogueFile(path, {big[0].get()});
+    EXPECT_EQ(ReadWholeFile(path), bigBytes);
 }
 
 TEST_F(CatalogueFileOnDisk, SaveThroughALinkReplacesItsTarget) {
