@@ -188,7 +188,8 @@ public:
     }
     void SetPathText(const std::u16string& path) override { m_path = path; }
     void PumpMessages() override {
-        if (g_interrupted.exchange(0, std::memory_order_relaxed)) RequestCancel();
+        if (g_interrupted.load(std::memory_order_relaxed) && g_interrupted.exchange(0, std::memory_order_relaxed))
+            RequestCancel();
         if (m_draw && MonotonicMilliseconds() >= m_nextDraw) Draw();
     }
 

@@ -61,8 +61,18 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 std::u16string FileNameToUtf16(std::string_view bytes) {
     std::u16string out;
-    out.reserve(bytes.size());
+    AppendUtf16OfFileName(out, bytes);
+    return out;
+}
+
+void AppendUtf16OfFileName(std::u16string& out, std::string_view bytes) {
+    out.reserve(out.size() + bytes.size());
     for (size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {  // ASCII, most names
+            out.push_back(char16_t(bytes[i]));
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
         const size_t length = ValidSequence(bytes, i, cp);
         if (length == 0) {
@@ -78,7 +88,6 @@ std::u16string FileNameToUtf16(std::string_view bytes) {
         }
         i += length;
     }
-    return out;
 }
 
 std::string Utf16ToFileName(std::u16string_view text) {

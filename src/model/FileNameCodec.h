@@ -13,6 +13,8 @@
 namespace volcatra {
 
 std::u16string FileNameToUtf16(std::string_view bytes);
+// The same, appended to out.
+void AppendUtf16OfFileName(std::u16string& out, std::string_view bytes);
 
 // Encodes to UTF-8, restoring U+DC80..U+DCFF to their bytes. Any other lone
 // surrogate (possible in names recorded elsewhere) becomes U+FFFD.

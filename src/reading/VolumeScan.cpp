@@ -142,7 +142,9 @@ private:
             // array of the frame on top, and a folder's entry is kept in the
             // frame below until its own array is done.
             CFileEntry& entry = frame.array->m_entries.emplace_back();
-            entry.m_name.AssignIn(m_root.m_texts, FileNameToUtf16(item.name));
+            m_name.clear();
+            AppendUtf16OfFileName(m_name, item.name);
+            entry.m_name.AssignIn(m_root.m_texts, m_name);
             entry.m_attributes = item.attributes;
             entry.m_time = item.time;
 
@@ -190,6 +192,7 @@ private:
     }
 
     CRootEntry& m_root;
+    std::u16string m_name;  // the name being decoded, kept for its room
     const ReadServices& m_services;
     IReadProgress* m_progress;
     ReadFailure* m_failure;
