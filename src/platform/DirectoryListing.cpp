@@ -74,23 +74,38 @@ bool FatAttributes(int folderFd, const DirectoryItem& item, uint16_t& attributes
     return true;
 }
 
+// The names of a folder are read with getdents64 into a buffer of the
+// listing's own rather than through opendir/readdir: fdopendir costs three
+// more system calls per folder (a stat and two fcntl), a tenth of a read's
+// system calls in a tree of small folders.
 class LocalListing : public IDirectoryListing {
 public:
-    LocalListing(DIR* dir, std::shared_ptr<const ListingVolume> volume) : m_dir(dir), m_volume(std::move(volume)) {}
-    ~LocalListing() override { ::closedir(m_dir); }
+    LocalListing(int fd, std::shared_ptr<const ListingVolume> volume)
+        : m_fd(fd), m_volume(std::move(volume)), m_buffer(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
+    ~LocalListing() override { ::close(m_fd); }
     LocalListing(const LocalListing&) = delete;
     LocalListing& operator=(const LocalListing&) = delete;
 
     ListingStatus Next(DirectoryItem& item) override {
-        const int folderFd = ::dirfd(m_dir);
+        const int folderFd = m_fd;
         for (;;) {
-            errno = 0;
-            const dirent* d = ::readdir(m_dir);
-            if (!d) {
-                if (errno == 0) return ListingStatus::End;
-                m_error = errno;
+            if (m_next >= m_filled) {
+                const ssize_t got = ::getdents64(m_fd, m_buffer.get(), kBufferSize);
+                if (got < 0) {
+                    if (errno == EINTR) continue;
+                    m_error = errno;
+                    return ListingStatus::Failed;
+                }
+                if (got == 0) return ListingStatus::End;
+                m_filled = size_t(got);
+                m_next = 0;
+            }
+            const auto* d = reinterpret_cast<const dirent64*>(m_buffer.get() + m_next);
+            if (d->d_reclen == 0) {  // never from a sound kernel; no endless loop either way
+                m_error = EIO;
                 return ListingStatus::Failed;
             }
+            m_next += d->d_reclen;
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
             item.name.assign(name);
@@ -117,18 +132,17 @@ public:
     }
 
     std::unique_ptr<IDirectoryListing> OpenSubfolder(const std::string& name, int& error) override {
-        const int fd = ::openat(::dirfd(m_dir), name.c_str(), kOpenFolderFlags | O_NOFOLLOW);
+        const int fd = ::openat(m_fd, name.c_str(), kOpenFolderFlags | O_NOFOLLOW);
         if (fd < 0) {
             error = errno;
             return nullptr;
         }
-        DIR* dir = ::fdopendir(fd);
-        if (!dir) {
-            error = errno;
+        try {
+            return std::make_unique<LocalListing>(fd, m_volume);
+        } catch (...) {
             ::close(fd);
-            return nullptr;
+            throw;
         }
-        return std::make_unique<LocalListing>(dir, m_volume);
     }
 
     int Error() const override { return m_error; }
@@ -139,8 +153,13 @@ private:
         return makedev(sx.stx_dev_major, sx.stx_dev_minor) != m_volume->device;
     }
 
-    DIR* m_dir;
+    static constexpr size_t kBufferSize = 32 * 1024;
+
+    int m_fd;
     std::shared_ptr<const ListingVolume> m_volume;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_filled = 0;
+    size_t m_next = 0;
     int m_error = 0;
 };
 
@@ -175,13 +194,12 @@ std::unique_ptr<IDirectoryListing> LocalFileSystem::OpenFolder(const std::string
     }
     struct statfs fs {};
     volume->fat = ::fstatfs(fd, &fs) == 0 && fs.f_type == MSDOS_SUPER_MAGIC;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        error = errno;
+    try {
+        return std::make_unique<LocalListing>(fd, std::move(volume));
+    } catch (...) {
         ::close(fd);
-        return nullptr;
+        throw;
     }
-    return std::make_unique<LocalListing>(dir, std::move(volume));
 }
 
 }  // namespace volcatra
