@@ -1,7 +1,9 @@
 #include "reading/VolumeScan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -116,6 +118,7 @@ private:
 
         DirectoryItem item;
         while (!stack.empty()) {
+            if (m_pending.size() < stack.size()) m_pending.resize(stack.size());
             Frame& frame = stack.back();
             const ListingStatus status = frame.listing->Next(item);
             if (status == ListingStatus::Failed) {
@@ -123,6 +126,11 @@ private:
                 return -1;
             }
             if (status == ListingStatus::End) {
+                // The folder's entries go to its array at their exact count.
+                std::vector<CFileEntry>& pending = m_pending[stack.size() - 1];
+                frame.array->m_entries.reserve(frame.array->m_entries.size() + pending.size());
+                std::move(pending.begin(), pending.end(), std::back_inserter(frame.array->m_entries));
+                pending.clear();
                 const Frame done = {nullptr, frame.array, frame.position, {}, {}, frame.entry};
                 stack.pop_back();  // closes the listing
                 if (!done.entry) return done.position;
@@ -138,10 +146,12 @@ private:
                 m_progress->PumpMessages();
                 if (CancelConfirmed()) return -1;
             }
-            // The entry stays in place: its array grows only while it is the
-            // array of the frame on top, and a folder's entry is kept in the
-            // frame below until its own array is done.
-            CFileEntry& entry = frame.array->m_entries.emplace_back();
+            // Entries wait in a list of their folder's depth, kept from folder
+            // to folder for its room, until the folder is done. An entry
+            // stays in place meanwhile: its list grows only while its folder
+            // is the one on top, and a folder's entry is kept in the frame
+            // below until its own contents are done.
+            CFileEntry& entry = m_pending[stack.size() - 1].emplace_back();
             m_name.clear();
             AppendUtf16OfFileName(m_name, item.name);
             entry.m_name.AssignIn(m_root.m_texts, m_name);
@@ -192,7 +202,8 @@ private:
     }
 
     CRootEntry& m_root;
-    std::u16string m_name;  // the name being decoded, kept for its room
+    std::u16string m_name;                           // the name being decoded, kept for its room
+    std::vector<std::vector<CFileEntry>> m_pending;  // by depth
     const ReadServices& m_services;
     IReadProgress* m_progress;
     ReadFailure* m_failure;
