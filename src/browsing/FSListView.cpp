@@ -207,34 +207,63 @@ void CFSListModel::Sort(int key) {
             }
         }
     }
-    // The kind texts travel with their rows.
-    std::vector<size_t> order(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    const auto compare = [&](size_t ia, size_t ib) {
-        const CFileEntry* a = m_rows[ia];
-        const CFileEntry* b = m_rows[ib];
-        int d = ((b->m_attributes & FA_DIRECTORY) ? 16 : 0) - ((a->m_attributes & FA_DIRECTORY) ? 16 : 0);
-        if (d == 0) {
-            switch (column) {
-                case SORT_NAME:
-                case SORT_KIND:
-                    d = CompareIgnoringAsciiCase(texts[ia], texts[ib]);
-                    break;
-                case SORT_SIZE:
-                    d = Compare3(int64_t(a->m_size), int64_t(b->m_size));
-                    break;
-                case SORT_DATE:
-                    d = Compare3(a->m_time, b->m_time);
-                    break;
-                default:
-                    break;
-            }
+    // Each row is sorted by a key that decides most comparisons without
+    // reaching into the entries: folders first, then the number, or the
+    // first eight characters of the text (ASCII case folded, a shorter text
+    // padded with zeros, which keeps the order of the whole comparison);
+    // texts equal in those are compared whole.
+    struct SortItem {
+        uint64_t high;
+        uint64_t low;
+        uint32_t row;
+        uint32_t files;  // 0 for folders, 1 for the rest
+    };
+    const auto folded = [](std::u16string_view text, size_t from) {
+        uint64_t bits = 0;
+        for (size_t i = from; i < from + 4; ++i) {
+            char16_t c = i < text.size() ? text[i] : 0;
+            if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+            bits = bits << 16 | c;
         }
+        return bits;
+    };
+    std::vector<SortItem> items(m_rows.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const CFileEntry* entry = m_rows[i];
+        SortItem& item = items[i];
+        item.row = uint32_t(i);
+        item.files = (entry->m_attributes & FA_DIRECTORY) ? 0 : 1;
+        item.low = 0;
+        switch (column) {
+            case SORT_NAME:
+            case SORT_KIND:
+                item.high = folded(texts[i], 0);
+                item.low = folded(texts[i], 4);
+                break;
+            case SORT_SIZE:
+                item.high = uint64_t(int64_t(entry->m_size)) ^ (uint64_t(1) << 63);
+                break;
+            case SORT_DATE:
+                item.high = uint64_t(entry->m_time) ^ (uint64_t(1) << 63);
+                break;
+            default:
+                item.high = 0;
+                break;
+        }
+    }
+    const bool textual = !texts.empty();
+    const auto compare = [&](const SortItem& a, const SortItem& b) {
+        int d = Compare3(a.files, b.files);
+        if (d == 0) d = Compare3(a.high, b.high);
+        if (d == 0) d = Compare3(a.low, b.low);
+        if (d == 0 && textual) d = CompareIgnoringAsciiCase(texts[a.row], texts[b.row]);
         return (key > 0 ? d : -d) < 0;
     };
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::stable_sort(order.begin(), order.end(), compare);
+    std::stable_sort(items.begin(), items.end(), compare);
+    std::vector<size_t> order(items.size());
+    for (size_t i = 0; i < items.size(); ++i) order[i] = items[i].row;
     std::vector<size_t> newPosition(order.size());
     for (size_t i = 0; i < order.size(); ++i) newPosition[order[i]] = i;
     std::vector<CFileEntry*> rows(m_rows.size());

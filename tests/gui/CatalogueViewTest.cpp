@@ -149,6 +149,57 @@ TEST_F(CatalogueViewTest, SelectByPath) {
     }
 }
 
+// Names sort exactly as their whole texts compare ignoring ASCII case,
+// also where they agree in their first characters, differ only in case or
+// length, or hold a zero code unit; equal names keep their order.
+TEST_F(CatalogueViewTest, NamesSortAsTheirWholeTextsCompare) {
+    const std::u16string names[] = {
+        u"report-2024-0001.TXT",
+        u"REPORT-2024-0002.txt",
+        u"report-2024-000",
+        u"report-2024-0001.txt",
+        u"ab",
+        u"AB_",
+        u"ab[",
+        std::u16string(u"ab\0c", 4),
+        std::u16string(u"ab\0", 3),
+        u"a",
+        u"写真データ_10",
+        u"写真データ_2",
+        u"写真データ_1",
+        u"Zebra",
+        u"apple",
+        u"ABCDEFGH",
+        u"abcdefgh",
+        u"abcdefg",
+    };
+    RootList roots;
+    auto volume = MakeVolume(u"V");
+    CFileArray& top = AddArray(*volume, u"\\");
+    for (const std::u16string& name : names) AddEntry(top, name, FA_ARCHIVE, name.size(), 0);
+    AddEntry(top, u"zz-folder", FA_DIRECTORY, 0, 0, -1);
+    roots.push_back(std::move(volume));
+    StartApp({WriteCatalogue(std::move(roots), QStringLiteral("names.fsr"))});
+    ASSERT_NE(ActiveFrame(), nullptr);
+    SelectFolder(u"[V] \\");
+
+    std::vector<std::u16string> ascending(std::begin(names), std::end(names));
+    std::stable_sort(ascending.begin(), ascending.end(),
+                     [](const auto& a, const auto& b) { return CompareIgnoringAsciiCase(a, b) < 0; });
+    std::vector<std::u16string> descending(std::begin(names), std::end(names));
+    std::stable_sort(descending.begin(), descending.end(),
+                     [](const auto& a, const auto& b) { return CompareIgnoringAsciiCase(a, b) > 0; });
+    QStringList up{"zz-folder"};
+    for (const auto& name : ascending) up << QString::fromStdU16String(name);
+    QStringList down;
+    for (const auto& name : descending) down << QString::fromStdU16String(name);
+    down << "zz-folder";
+    EXPECT_EQ(List().SortKey(), SORT_NAME);
+    EXPECT_EQ(ListNames(), up);
+    List().OnColumnClick(0);
+    EXPECT_EQ(ListNames(), down);
+}
+
 TEST_F(CatalogueViewTest, ListFillsAndSorts) {
     Open();
     // The volume list first, by name.
