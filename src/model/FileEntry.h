@@ -69,6 +69,8 @@ protected:
     void SerializeCommon(CCatalogueStream& stream, uint64_t& sizeItem);
 };
 
+static_assert(sizeof(void*) != 8 || sizeof(CFileEntry) == 56, "an entry is meant to take 56 bytes");
+
 // The entries of one folder, or the members of one archive file.
 class CFileArray : public CObjectBase {
 public:
