@@ -11,24 +11,16 @@ namespace volcatra {
 namespace {
 
 constexpr size_t kFirstRegion = 64 * 1024;
-constexpr size_t kHugePage = 2 * 1024 * 1024;
+constexpr size_t kMappedRegion = 2 * 1024 * 1024;
 constexpr size_t kLargestRegion = 64 * 1024 * 1024;
 
-// A region of `size` bytes (a multiple of 2 MiB) at a 2 MiB boundary, so
-// that the kernel can back it with huge pages; nullptr when mmap fails.
-char* MapAligned(size_t size) {
-    const size_t span = size + kHugePage;
-    void* p = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) return nullptr;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(p);
-    const uintptr_t aligned = (start + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
-    if (aligned > start) ::munmap(p, aligned - start);
-    const uintptr_t end = start + span;
-    if (end > aligned + size) ::munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
-#ifdef MADV_HUGEPAGE
-    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
-#endif
-    return reinterpret_cast<char*>(aligned);
+// A region of `size` bytes straight from the system; nullptr when mmap
+// fails. It is not offered to transparent huge pages: with them, faults on
+// fresh regions entered the kernel's direct compaction and made large opens
+// up to twice as slow and their times erratic.
+char* MapRegion(size_t size) {
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<char*>(p);
 }
 
 }  // namespace
@@ -48,10 +40,10 @@ void CTextStore::Grow(size_t atLeast) {
     size_t size = m_reserved < kFirstRegion ? kFirstRegion : m_reserved;
     if (size > kLargestRegion) size = kLargestRegion;
     if (size < atLeast) size = atLeast;
+    m_regions.reserve(m_regions.size() + 1);  // so that no region is lost below
     Region region{nullptr, size, false};
-    if (size >= kHugePage) {
-        region.size = (size + kHugePage - 1) & ~(kHugePage - 1);
-        region.base = MapAligned(region.size);
+    if (size >= kMappedRegion) {
+        region.base = MapRegion(size);
         region.mapped = region.base != nullptr;
     }
     if (!region.base) {

@@ -15,9 +15,8 @@
 namespace volcatra {
 
 // Characters of many texts in a few large regions that are released
-// together. Regions of 2 MiB and more come from mmap, aligned to 2 MiB and
-// offered to transparent huge pages: a large catalogue touches its texts
-// once while it is built, and small pages make that first touch dominate.
+// together. Regions of 2 MiB and more come straight from mmap, so that a
+// closed catalogue gives its memory back to the system at once.
 class CTextStore {
 public:
     CTextStore() = default;
