@@ -209,11 +209,12 @@ void CFSListModel::Sort(int key) {
     }
     // Each row is sorted by a key that decides most comparisons without
     // reaching into the entries: folders first, then the number, or the
-    // first eight characters of the text (ASCII case folded, a shorter text
+    // first twelve characters of the text (ASCII case folded, a shorter text
     // padded with zeros, which keeps the order of the whole comparison);
     // texts equal in those are compared whole.
     struct SortItem {
         uint64_t high;
+        uint64_t middle;
         uint64_t low;
         uint32_t row;
         uint32_t files;  // 0 for folders, 1 for the rest
@@ -233,12 +234,14 @@ void CFSListModel::Sort(int key) {
         SortItem& item = items[i];
         item.row = uint32_t(i);
         item.files = (entry->m_attributes & FA_DIRECTORY) ? 0 : 1;
+        item.middle = 0;
         item.low = 0;
         switch (column) {
             case SORT_NAME:
             case SORT_KIND:
                 item.high = folded(texts[i], 0);
-                item.low = folded(texts[i], 4);
+                item.middle = folded(texts[i], 4);
+                item.low = folded(texts[i], 8);
                 break;
             case SORT_SIZE:
                 item.high = uint64_t(int64_t(entry->m_size)) ^ (uint64_t(1) << 63);
@@ -255,6 +258,7 @@ void CFSListModel::Sort(int key) {
     const auto compare = [&](const SortItem& a, const SortItem& b) {
         int d = Compare3(a.files, b.files);
         if (d == 0) d = Compare3(a.high, b.high);
+        if (d == 0) d = Compare3(a.middle, b.middle);
         if (d == 0) d = Compare3(a.low, b.low);
         if (d == 0 && textual) d = CompareIgnoringAsciiCase(texts[a.row], texts[b.row]);
         return (key > 0 ? d : -d) < 0;
