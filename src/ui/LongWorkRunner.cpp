@@ -13,6 +13,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/VectorState.h"
 #include "ui/QtServices.h"
 
 namespace volcatra {
@@ -73,6 +74,7 @@ void CQtLongWorkRunner::Run(const std::u16string& text, bool showAtOnce, const s
     std::thread worker;
     try {
         worker = std::thread([&]() {
+            ClearUpperVectorState();
             try {
                 work();
             } catch (...) {
