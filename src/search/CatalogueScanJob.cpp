@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "model/CatalogueFile.h"
+#include "platform/VectorState.h"
 
 namespace volcatra {
 
@@ -21,7 +22,10 @@ CCatalogueScanJob::CCatalogueScanJob(std::string path, const CNamePattern& patte
                                      std::optional<ScannedCatalogue> spent)
     : m_path(std::move(path)), m_pattern(pattern), m_buffer(buffer), m_spent(std::move(spent)) {
     try {
-        m_thread = std::thread([this] { Run(); });
+        m_thread = std::thread([this] {
+            ClearUpperVectorState();
+            Run();
+        });
     } catch (const std::system_error&) {
         Run();  // no thread to be had: read it now
     }

@@ -12,6 +12,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/VectorState.h"
+
 namespace volcatra {
 
 namespace {
@@ -162,6 +164,7 @@ ScanResult RunScanOnWorker(CReadProgDlg& dialog, IMessageService& messages, cons
 
     ++g_runningWorkers;
     std::thread worker([channel, job] {
+        ClearUpperVectorState();
         bool result = false;
         {
             CWorkerReadProgress progress(channel);
