@@ -35,6 +35,8 @@ cli="$build/src/cli/volcatra-cli"
 tool="$build/bench/model_bench_tool"
 gui="$build/bench/volcatra-gui-bench"
 data="$build/bench/model-data"
+bench_name=gui_bench
+source "$(dirname "$0")/model_data.sh"
 mkdir -p "$data"
 for f in "$cli" "$tool" "$gui"; do
   [[ -x "$f" ]] || { echo "gui_bench: $f is missing (build first)" >&2; exit 1; }
@@ -71,8 +73,7 @@ min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 max() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a > b) ? a : b }'; }
 
 # The baselines: both programs on a one-entry catalogue.
-mkdir -p "$data/one"
-[[ -f "$data/one/one.fsr" ]] || "$tool" make "$data/one/one.fsr" 1 0 > /dev/null
+one_entry_catalogue
 cli_base_kb= gui_base_kb= gui_base_rss_kb=
 for ((i = 0; i < runs; i++)); do
   read -r _ kb < <(cli_run "$data/one/one.fsr")
@@ -89,11 +90,7 @@ for n in $sizes; do
   dir="$data/$n-$big"
   ((n >= 10000000 && big == 1000000)) && dir="$data/$n"
   file="$dir/catalogue.fsr"
-  if [[ ! -f "$file" || ! -f "$dir/characters" || "$tool" -nt "$file" ]]; then
-    mkdir -p "$dir"
-    echo "gui_bench: writing $n entries ..." >&2
-    "$tool" make "$file" "$n" "$big" > "$dir/characters"
-  fi
+  model_catalogue "$dir" "$n" "$big"
   characters=$(cat "$dir/characters")
   "$cli" info "$file" > /dev/null  # warm the page cache
   cli_s= cli_kb= gui_s= open_s= sort_s= sort_cpu= rss_kb= gui_kb=

@@ -24,6 +24,8 @@ runs=${RUNS:-3}
 cli="$build/src/cli/volcatra-cli"
 tool="$build/bench/model_bench_tool"
 data="$build/bench/model-data"
+bench_name=model_bench
+source "$(dirname "$0")/model_data.sh"
 mkdir -p "$data"
 for f in "$cli" "$tool"; do
   [[ -x "$f" ]] || { echo "model_bench: $f is missing (build first)" >&2; exit 1; }
@@ -45,8 +47,7 @@ best() {
   echo "$bt $bm"
 }
 
-mkdir -p "$data/one"
-[[ -f "$data/one/one.fsr" ]] || "$tool" make "$data/one/one.fsr" 1 0 > /dev/null
+one_entry_catalogue
 read -r _ base_kb < <(best "$cli" info "$data/one/one.fsr")
 
 for n in $sizes; do
@@ -54,11 +55,7 @@ for n in $sizes; do
   ((n >= 10000000)) && big=1000000
   dir="$data/$n"
   file="$dir/catalogue.fsr"
-  if [[ ! -f "$file" || ! -f "$dir/characters" || "$tool" -nt "$file" ]]; then
-    mkdir -p "$dir"
-    echo "model_bench: writing $n entries ..." >&2
-    "$tool" make "$file" "$n" "$big" > "$dir/characters"
-  fi
+  model_catalogue "$dir" "$n" "$big"
   characters=$(cat "$dir/characters")
   "$cli" info "$file" > /dev/null  # warm the page cache
   read -r open_s open_kb < <(best "$cli" info "$file")

@@ -233,15 +233,25 @@ size_t ReadStart(int fd, uint8_t* out, size_t size, const std::string& path) {
     return filled;
 }
 
+// Opens a file for reading and takes its status; a folder is refused.
+int OpenFileForReading(const std::string& path, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError(errno, path);
+    st = {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        ThrowFileError(err, path);
+    }
+    return fd;
+}
+
 }  // namespace
 
 std::span<const uint8_t> ReadWholeFileInto(const std::string& path, std::vector<uint8_t>& buffer) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowFileError(errno, path);
-    const CFileCloser closer(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0) ThrowFileError(errno, path);
-    if (S_ISDIR(st.st_mode)) ThrowFileError(EISDIR, path);
+    const int fd = OpenFileForReading(path, st);
+    const CFileCloser closer(fd);
     const size_t hint = S_ISREG(st.st_mode) ? size_t(st.st_size) : 65536;
     return *ReadToEnd(fd, hint, 0, path, buffer, nullptr);
 }
@@ -386,12 +396,9 @@ private:
 }  // namespace
 
 RootList LoadCatalogueFile(const std::string& path, HeaderAcceptance acceptance, size_t windowSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowFileError(errno, path);
-    const CFileCloser closer(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0) ThrowFileError(errno, path);
-    if (S_ISDIR(st.st_mode)) ThrowFileError(EISDIR, path);
+    const int fd = OpenFileForReading(path, st);
+    const CFileCloser closer(fd);
     // A regular file is decoded as it is read, from the size it has now.
     // Anything else, and files that tell no size (as those of /proc do), is
     // read to its end first.

@@ -39,8 +39,6 @@ public:
         m_next += bytes;
         return p;
     }
-    // Bytes taken from the system so far.
-    size_t ReservedBytes() const { return m_reserved; }
 
 private:
     struct Region {
@@ -124,8 +122,6 @@ public:
     char16_t operator[](size_t i) const { return data()[i]; }
     char16_t front() const { return data()[0]; }
     char16_t back() const { return data()[size() - 1]; }
-    // Whether the characters are in a store rather than owned.
-    bool InStore() const { return m_bits && !(m_bits & kOwned); }
 
     friend bool operator==(const CEntryText& a, std::u16string_view b) { return a.view() == b; }
     friend bool operator==(const CEntryText& a, const CEntryText& b) { return a.view() == b.view(); }
